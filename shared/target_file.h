@@ -1,0 +1,66 @@
+// The target file "diminuto.log": a headerless sequence of 10-byte records.
+#pragma once
+
+#include <windows.h>
+#include <cstdint>
+#include <string>
+
+// One record: five little-endian signed 16-bit fields, smallest unit first.
+// Local wall-clock time, second 0 of the stored minute.
+struct TargetRecord {
+    int16_t minute;
+    int16_t hour;
+    int16_t day;
+    int16_t month;
+    int16_t year;
+};
+
+constexpr int TARGET_RECORD_SIZE = 10;
+constexpr wchar_t TARGET_FILE_NAME[] = L"diminuto.log";
+
+// Record <-> bytes, little-endian, minute first.
+void EncodeTargetRecord(const TargetRecord& record, unsigned char bytes[TARGET_RECORD_SIZE]);
+TargetRecord DecodeTargetRecord(const unsigned char bytes[TARGET_RECORD_SIZE]);
+
+// True when the record is a real calendar moment that SYSTEMTIME accepts:
+// month 1-12, day within that month, hour 0-23, minute 0-59, year 1601-30827.
+bool IsValidTargetMoment(const TargetRecord& record);
+
+// The directory part of a module path, up to and including its last
+// backslash; empty when there is none.
+std::wstring DirectoryOfPath(const std::wstring& path);
+
+// The running program's directory (wide API, any length), ending in '\'.
+std::wstring ProgramDirectory();
+
+// g_appDir-style directory followed directly by the file name.
+std::wstring TargetFilePath(const std::wstring& directory);
+
+// True when the attributes of the path can be read (file or directory).
+bool FileExists(const std::wstring& path);
+
+enum LoadStatus {
+    LOAD_OK,          // *record holds the last whole record, a valid moment
+    LOAD_MISSING,     // no such file
+    LOAD_UNREADABLE,  // exists but could not be opened or read (after retries)
+    LOAD_NO_TARGET    // no whole record, or the last one is no valid moment
+};
+
+// Load: reads only the last whole record, at offset (n - 1) * 10. When the
+// file is held by another program, retries for up to retryMs milliseconds.
+LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record,
+                            DWORD retryMs = 2000);
+
+// Remove: attributes reset to FILE_ATTRIBUTE_ARCHIVE, then delete.
+// Failures are ignored (and leave no system error box).
+void RemoveTargetFile(const std::wstring& path);
+
+// Store steps 4 to 7: open (GENERIC_WRITE, share 0, OPEN_ALWAYS), count the
+// whole records, write the record at n * 10, close. Returns 0 on success,
+// else the outcome of the last failing step (see StoreOutcome).
+struct StoreOutcome {
+    bool failed;        // any of open, length query, write failed or wrote < 10 bytes
+    bool openFailed;    // the open failed: the later steps meet no file
+    DWORD systemError;  // system error code of the last failure (0 if none known)
+};
+StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record);
