@@ -1,0 +1,370 @@
+#include "driver.h"
+
+#include <cwchar>
+
+namespace driver {
+
+namespace {
+
+const wchar_t DRIVER_WINDOW_CLASS[] = L"DiminutoTestDriver";
+
+void PumpOwnMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::wstring DirectoryOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path + L"\\");
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const std::wstring* caption;
+    const wchar_t* className;
+    bool exactCaption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    if (search->className) {
+        wchar_t className[64] = L"";
+        GetClassNameW(window, className, ARRAYSIZE(className));
+        if (wcscmp(className, search->className) != 0)
+            return TRUE;
+    }
+    const std::wstring text = WindowText(window);
+    const bool matches = search->exactCaption ? text == *search->caption
+                                              : text.compare(0, search->caption->size(), *search->caption) == 0;
+    if (!matches)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindProcessWindow(DWORD processId, const std::wstring& caption, const wchar_t* className,
+                       bool exactCaption)
+{
+    WindowSearch search = { processId, &caption, className, exactCaption, NULL };
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK LongestStaticText(HWND child, LPARAM param)
+{
+    wchar_t className[32] = L"";
+    GetClassNameW(child, className, ARRAYSIZE(className));
+    if (_wcsicmp(className, L"Static") == 0) {
+        std::wstring* best = reinterpret_cast<std::wstring*>(param);
+        const std::wstring text = WindowText(child);
+        if (text.size() > best->size())
+            *best = text;
+    }
+    return TRUE;
+}
+
+void SendInputs(INPUT* inputs, UINT count)
+{
+    SendInput(count, inputs, sizeof(INPUT));
+}
+
+INPUT KeyInput(WORD vk, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        PumpOwnMessages();
+        Sleep(pollMs);
+    }
+}
+
+TempFolder::TempFolder(const std::wstring& name)
+{
+    static LONG counter = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(ARRAYSIZE(temp), temp);
+    wchar_t unique[64];
+    swprintf(unique, ARRAYSIZE(unique), L"-%lu-%lu-%ld", GetCurrentProcessId(),
+             static_cast<unsigned long>(GetTickCount()), InterlockedIncrement(&counter));
+    m_path = std::wstring(temp) + name + unique + L"\\";
+    CreateDirectoryW(m_path.c_str(), NULL);
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveTree(m_path);
+}
+
+std::wstring TempFolder::AddProgram(const wchar_t* exeName) const
+{
+    const std::wstring copy = m_path + exeName;
+    CopyFileW(BuiltProgramPath(exeName).c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+std::wstring BuiltProgramPath(const wchar_t* exeName)
+{
+    wchar_t module[MAX_PATH];
+    GetModuleFileNameW(NULL, module, ARRAYSIZE(module));
+    std::wstring testsDir = DirectoryOf(module);                        // ...\build\tests\ .
+    std::wstring buildDir = DirectoryOf(testsDir.substr(0, testsDir.size() - 1));
+    return buildDir + L"bin\\" + exeName;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = bytes.empty() ||
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool ReadFileBytes(const std::wstring& path, std::vector<unsigned char>* bytes)
+{
+    bytes->clear();
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD size = GetFileSize(file, NULL);
+    bytes->resize(size);
+    DWORD read = 0;
+    const BOOL ok = size == 0 || ReadFile(file, bytes->data(), size, &read, NULL);
+    CloseHandle(file);
+    return ok && read == size;
+}
+
+bool FileIsThere(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Program::~Program()
+{
+    if (m_process) {
+        if (IsRunning()) {
+            TerminateProcess(m_process, 1);
+            WaitForSingleObject(m_process, 5000);
+        }
+        CloseHandle(m_process);
+    }
+}
+
+bool Program::Start(const std::wstring& exePath)
+{
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    const std::wstring folder = DirectoryOf(exePath);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
+                        folder.empty() ? NULL : folder.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    m_process = info.hProcess;
+    m_processId = info.dwProcessId;
+    return true;
+}
+
+bool Program::IsRunning() const
+{
+    return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+}
+
+HWND Program::WaitForWindow(const std::wstring& captionPrefix, DWORD timeoutMs) const
+{
+    HWND found = NULL;
+    WaitUntil([&] {
+        found = FindProcessWindow(m_processId, captionPrefix, nullptr, false);
+        return found != NULL || !IsRunning();
+    }, timeoutMs);
+    return found;
+}
+
+HWND Program::WaitForMessageBox(const std::wstring& title, DWORD timeoutMs) const
+{
+    HWND found = NULL;
+    WaitUntil([&] {
+        found = FindProcessWindow(m_processId, title, L"#32770", true);
+        return found != NULL || !IsRunning();
+    }, timeoutMs);
+    return found;
+}
+
+bool Program::HasVisibleWindow() const
+{
+    return FindProcessWindow(m_processId, L"", nullptr, false) != NULL;
+}
+
+bool Program::WaitForExit(DWORD* exitCode, DWORD timeoutMs) const
+{
+    if (!WaitUntil([&] { return !IsRunning(); }, timeoutMs))
+        return false;
+    GetExitCodeProcess(m_process, exitCode);
+    return true;
+}
+
+std::wstring WindowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return L"";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    std::wstring text;
+    EnumChildWindows(box, LongestStaticText, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+void CloseMessageBox(HWND box)
+{
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+void ClickAt(int x, int y)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (x * 65536 + width / 2) / width;
+        input.mi.dy = (y * 65536 + height / 2) / height;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInputs(inputs, 3);
+}
+
+void ClickWindow(HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void PressKey(WORD vk, bool alt)
+{
+    INPUT inputs[4];
+    UINT count = 0;
+    if (alt)
+        inputs[count++] = KeyInput(VK_MENU, false);
+    inputs[count++] = KeyInput(vk, false);
+    inputs[count++] = KeyInput(vk, true);
+    if (alt)
+        inputs[count++] = KeyInput(VK_MENU, true);
+    SendInputs(inputs, count);
+}
+
+void TypeText(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        const SHORT scan = VkKeyScanW(c);
+        const WORD vk = LOBYTE(scan);
+        const bool shift = (HIBYTE(scan) & 1) != 0;
+        INPUT inputs[4];
+        UINT count = 0;
+        if (shift)
+            inputs[count++] = KeyInput(VK_SHIFT, false);
+        inputs[count++] = KeyInput(vk, false);
+        inputs[count++] = KeyInput(vk, true);
+        if (shift)
+            inputs[count++] = KeyInput(VK_SHIFT, true);
+        SendInputs(inputs, count);
+    }
+}
+
+HWND ForegroundDriverWindow()
+{
+    static HWND window = NULL;
+    if (!window) {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(NULL);
+        windowClass.lpszClassName = DRIVER_WINDOW_CLASS;
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        RegisterClassW(&windowClass);
+        // Out of the way of the programs' windows, bottom right.
+        window = CreateWindowExW(0, DRIVER_WINDOW_CLASS, L"driver", WS_POPUP | WS_BORDER,
+                                 GetSystemMetrics(SM_CXSCREEN) - 120,
+                                 GetSystemMetrics(SM_CYSCREEN) - 60, 100, 40,
+                                 NULL, NULL, GetModuleHandleW(NULL), NULL);
+    }
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    WaitUntil([] { return GetForegroundWindow() == window; }, 5000);
+    return window;
+}
+
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC screen = GetDC(NULL);
+    const COLORREF color = GetPixel(screen, x, y);
+    ReleaseDC(NULL, screen);
+    return color;
+}
+
+}  // namespace driver
