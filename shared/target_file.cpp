@@ -1,0 +1,226 @@
+// The target file "diminuto.log": record codec and file operations.
+#include "target_file.h"
+
+namespace {
+
+constexpr DWORD LOAD_RETRY_INTERVAL_MS = 50;
+constexpr DWORD MODULE_PATH_FIRST_SIZE = 128;  // most paths fit; longer ones grow it
+constexpr DWORD MAX_MODULE_PATH = 65536;
+
+// While alive, a failing file call shows no system error box; the previous
+// error mode comes back when it goes.
+class QuietErrorMode {
+public:
+    QuietErrorMode() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    ~QuietErrorMode() { SetErrorMode(previous_); }
+    QuietErrorMode(const QuietErrorMode&) = delete;
+    QuietErrorMode& operator=(const QuietErrorMode&) = delete;
+
+private:
+    UINT previous_;
+};
+
+void PutField(unsigned char* bytes, int16_t value)
+{
+    const uint16_t bits = static_cast<uint16_t>(value);
+    bytes[0] = static_cast<unsigned char>(bits & 0xFF);
+    bytes[1] = static_cast<unsigned char>(bits >> 8);
+}
+
+int16_t GetField(const unsigned char* bytes)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+bool IsLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int month, int year)
+{
+    static const int DAYS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return (month == 2 && IsLeapYear(year)) ? 29 : DAYS[month - 1];
+}
+
+// Opens for reading without creating; retries while another program holds
+// the file. Sets *missing when the file or its folder does not exist.
+HANDLE OpenForLoad(const std::wstring& path, DWORD retryMs, bool* missing)
+{
+    const DWORD start = GetTickCount();
+    *missing = false;
+    for (;;) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            *missing = true;
+            return INVALID_HANDLE_VALUE;
+        }
+        if (GetTickCount() - start >= retryMs)
+            return INVALID_HANDLE_VALUE;
+        Sleep(LOAD_RETRY_INTERVAL_MS);
+    }
+}
+
+} // namespace
+
+// Five fields, minute first, each low byte first.
+void EncodeTargetRecord(const TargetRecord& record, unsigned char bytes[TARGET_RECORD_SIZE])
+{
+    PutField(bytes + 0, record.minute);
+    PutField(bytes + 2, record.hour);
+    PutField(bytes + 4, record.day);
+    PutField(bytes + 6, record.month);
+    PutField(bytes + 8, record.year);
+}
+
+// The inverse of EncodeTargetRecord.
+TargetRecord DecodeTargetRecord(const unsigned char bytes[TARGET_RECORD_SIZE])
+{
+    TargetRecord record;
+    record.minute = GetField(bytes + 0);
+    record.hour = GetField(bytes + 2);
+    record.day = GetField(bytes + 4);
+    record.month = GetField(bytes + 6);
+    record.year = GetField(bytes + 8);
+    return record;
+}
+
+// Gregorian calendar check over the years a SYSTEMTIME can convert.
+bool IsValidTargetMoment(const TargetRecord& record)
+{
+    if (record.year < 1601 || record.year > 30827)
+        return false;
+    if (record.month < 1 || record.month > 12)
+        return false;
+    if (record.day < 1 || record.day > DaysInMonth(record.month, record.year))
+        return false;
+    return record.hour >= 0 && record.hour <= 23 && record.minute >= 0 && record.minute <= 59;
+}
+
+// Everything up to and including the last backslash.
+std::wstring DirectoryOfPath(const std::wstring& path)
+{
+    const size_t slash = path.rfind(L'\\');
+    return (slash == std::wstring::npos) ? std::wstring() : path.substr(0, slash + 1);
+}
+
+// Grows the buffer until GetModuleFileNameW no longer truncates the path.
+std::wstring ProgramDirectory()
+{
+    std::wstring buffer(MODULE_PATH_FIRST_SIZE, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], size);
+        if (length == 0)
+            return std::wstring();
+        if (length < size) {
+            buffer.resize(length);
+            return DirectoryOfPath(buffer);
+        }
+        if (size >= MAX_MODULE_PATH)
+            return std::wstring();
+        buffer.resize(size * 2);
+    }
+}
+
+// No separator is added: the directory already ends in one.
+std::wstring TargetFilePath(const std::wstring& directory)
+{
+    return directory + TARGET_FILE_NAME;
+}
+
+// Attributes readable means the path exists.
+bool FileExists(const std::wstring& path)
+{
+    QuietErrorMode quiet;
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Opens without creating, reads the last whole record only: constant cost
+// whatever the file's length.
+LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record, DWORD retryMs)
+{
+    QuietErrorMode quiet;
+    bool missing = false;
+    HANDLE file = OpenForLoad(path, retryMs, &missing);
+    if (file == INVALID_HANDLE_VALUE)
+        return missing ? LOAD_MISSING : LOAD_UNREADABLE;
+
+    LoadStatus status = LOAD_UNREADABLE;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size)) {
+        const LONGLONG records = size.QuadPart / TARGET_RECORD_SIZE;
+        if (records == 0) {
+            status = LOAD_NO_TARGET;
+        } else {
+            LARGE_INTEGER offset;
+            offset.QuadPart = (records - 1) * TARGET_RECORD_SIZE;
+            unsigned char bytes[TARGET_RECORD_SIZE];
+            DWORD read = 0;
+            if (SetFilePointerEx(file, offset, nullptr, FILE_BEGIN)
+                && ReadFile(file, bytes, TARGET_RECORD_SIZE, &read, nullptr)
+                && read == TARGET_RECORD_SIZE) {
+                const TargetRecord loaded = DecodeTargetRecord(bytes);
+                if (IsValidTargetMoment(loaded)) {
+                    *record = loaded;
+                    status = LOAD_OK;
+                } else {
+                    status = LOAD_NO_TARGET;
+                }
+            }
+        }
+    }
+    CloseHandle(file);
+    return status;
+}
+
+// Clears read-only/hidden/system first so that the delete can succeed.
+void RemoveTargetFile(const std::wstring& path)
+{
+    QuietErrorMode quiet;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    DeleteFileW(path.c_str());
+}
+
+// Appends after the whole records: a trailing partial record is overwritten.
+// When the length cannot be read nothing is written (no guessed offset).
+StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record)
+{
+    QuietErrorMode quiet;
+    StoreOutcome outcome = {false, false, 0};
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        outcome.failed = true;
+        outcome.openFailed = true;
+        outcome.systemError = GetLastError();
+        return outcome;
+    }
+
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) {
+        outcome.failed = true;
+        outcome.systemError = GetLastError();
+    } else {
+        LARGE_INTEGER offset;
+        offset.QuadPart = (size.QuadPart / TARGET_RECORD_SIZE) * TARGET_RECORD_SIZE;
+        unsigned char bytes[TARGET_RECORD_SIZE];
+        EncodeTargetRecord(record, bytes);
+        DWORD written = 0;
+        SetLastError(0);
+        const bool wrote = SetFilePointerEx(file, offset, nullptr, FILE_BEGIN)
+            && WriteFile(file, bytes, TARGET_RECORD_SIZE, &written, nullptr);
+        if (!wrote || written < TARGET_RECORD_SIZE) {
+            outcome.failed = true;
+            outcome.systemError = GetLastError();
+            if (outcome.systemError == 0)
+                outcome.systemError = ERROR_HANDLE_DISK_FULL;
+        }
+    }
+    CloseHandle(file);
+    return outcome;
+}
