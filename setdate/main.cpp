@@ -1,24 +1,90 @@
 #include "setdate.h"
 
+#include <commctrl.h>
+
 #include "dialog_layer.h"
 
 // Program-wide state
 HWND g_hDlg = NULL;
+std::wstring g_appDir;
+HWND g_savedFocus = NULL;
+TargetRecord g_target = {};
+
+namespace {
+
+typedef BOOL (WINAPI *InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
+
+// Win95 classes, date picker and IP address control: 0x9FF.
+const DWORD COMMON_CONTROL_CLASSES = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_INTERNET_CLASSES;
+
+const wchar_t PICKER_CLASS[] = L"SysDateTimePick32";
+const wchar_t PICKER_TEXT[] = L"SysDateTimePick32_1";
+const DWORD TIME_PICKER_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_TIMEFORMAT;
+const DWORD DATE_PICKER_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_SHORTDATEFORMAT;
+const DWORD CENTERED_LABEL_STYLE = WS_CHILD | WS_VISIBLE | SS_CENTER;
+const DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+
+// Registers the common control classes through COMCTL32.DLL looked up by
+// name, with the older InitCommonControls when the Ex entry is missing.
+void RegisterCommonControls()
+{
+    HMODULE library = LoadLibraryA("COMCTL32.DLL");
+    if (library == NULL)
+        return;
+    FARPROC entry = GetProcAddress(library, "InitCommonControlsEx");
+    if (entry != NULL) {
+        INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), COMMON_CONTROL_CLASSES};
+        // Through void(*)(void), the one cast that names no function type.
+        reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)(void)>(entry))(&classes);
+    } else {
+        InitCommonControls();
+    }
+    FreeLibrary(library);
+}
+
+void SetControlFont(int id, HFONT font)
+{
+    SendMessageW(GetDlgItem(g_hDlg, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+}
+
+} // namespace
 
 INT_PTR ShowConfiguratorWindow(HWND parent)
 {
     g_hDlg = CreateDialogWindow(parent, L"Configura tu Tiempo ...", 77, 73, 160, 60, 0, 0);
     SetDialogIcon(g_hDlg, L"#200");
-    return ShowDialogModal(g_hDlg, ConfiguratorProc);
-}
 
-LRESULT CALLBACK ConfiguratorProc(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
+    // Creation order is the tab order.
+    AddControl(PICKER_CLASS, g_hDlg, IDC_TIME_PICKER, PICKER_TEXT, 5, 15, 55, 20,
+               TIME_PICKER_STYLE, WS_EX_CLIENTEDGE);
+    AddControl(CONTROL_LABEL, g_hDlg, IDC_TIME_LABEL, L"Hora", 5, 0, 55, 15, CENTERED_LABEL_STYLE, 0);
+    AddControl(PICKER_CLASS, g_hDlg, IDC_DATE_PICKER, PICKER_TEXT, 62, 15, 98, 20,
+               DATE_PICKER_STYLE, WS_EX_CLIENTEDGE);
+    AddControl(CONTROL_LABEL, g_hDlg, IDC_DATE_LABEL, L"Fecha", 62, 0, 98, 15, CENTERED_LABEL_STYLE, 0);
+    AddControl(CONTROL_BUTTON, g_hDlg, IDC_SAVE_BUTTON, L"Guardar", 4, 40, 40, 15, BUTTON_STYLE, 0);
+    AddControl(CONTROL_BUTTON, g_hDlg, IDC_EXIT_BUTTON, L"Salir", 118, 40, 40, 15, BUTTON_STYLE, 0);
+
+    HFONT hPickerFont = CreateControlFont(18, FW_NORMAL, FALSE);
+    HFONT hLabelFont = CreateControlFont(12, FW_NORMAL, FALSE);
+    HFONT hButtonFont = CreateControlFont(8, FW_BOLD, TRUE);
+    SetControlFont(IDC_TIME_PICKER, hPickerFont);
+    SetControlFont(IDC_TIME_LABEL, hLabelFont);
+    SetControlFont(IDC_DATE_PICKER, hPickerFont);
+    SetControlFont(IDC_DATE_LABEL, hLabelFont);
+    SetControlFont(IDC_SAVE_BUTTON, hButtonFont);
+    SetControlFont(IDC_EXIT_BUTTON, hButtonFont);
+
+    INT_PTR result = ShowDialogModal(g_hDlg, ConfiguratorProc);
+
+    DeleteObject(hPickerFont);
+    DeleteObject(hLabelFont);
+    DeleteObject(hButtonFont);
+    return result;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    RegisterCommonControls();
     ShowConfiguratorWindow(NULL);
     return 0;
 }
