@@ -1,0 +1,76 @@
+// One run of the real countdown.exe in a fresh folder, with what its tests
+// need: target moments from the local clock, the label's numbers, and the
+// search for its hot-key atom in the global atom table.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace countdown_run {
+
+constexpr int LABEL_ID = 1001;
+constexpr wchar_t CAPTION_PREFIX[] = L"Lo que falta para el dia ";
+constexpr wchar_t MESSAGE_TITLE[] = L"Programador ...";
+
+// Second 0 of the local minute `minutes` from now (negative: ago), built
+// with FILETIME arithmetic so that days, months and years roll over.
+SYSTEMTIME LocalMinuteFromNow(LONGLONG minutes);
+
+// The ten record bytes of a moment.
+std::vector<unsigned char> RecordBytes(const SYSTEMTIME& moment);
+
+// "Lo que falta para el dia dd/mm/yyyy a las hh:mm", built independently.
+std::wstring ExpectedCaption(const SYSTEMTIME& moment);
+
+// The numbers of a label "Nd Nh Nm Ns "; false when the text has another form.
+struct Remaining {
+    long days, hours, minutes, seconds;
+    long long TotalSeconds() const;
+};
+bool ParseLabel(const std::wstring& text, Remaining* remaining);
+
+// 100-ns ticks of a moment, for comparisons.
+ULONGLONG Ticks(const SYSTEMTIME& moment);
+
+class CountdownRun {
+public:
+    // The program is copied into the folder, or into `subfolder` of it.
+    explicit CountdownRun(const std::wstring& folderName = L"countdown",
+                          const std::wstring& subfolder = L"");
+    CountdownRun(const CountdownRun&) = delete;
+    CountdownRun& operator=(const CountdownRun&) = delete;
+
+    const std::wstring& ProgramPath() const { return m_exe; }
+    std::wstring TargetFile() const;  // diminuto.log beside the program
+    bool WriteTarget(const std::vector<unsigned char>& bytes) const;
+
+    bool Start();  // notes the local time first
+    driver::Program& Process() { return m_program; }
+
+    // The visible countdown window (caption CAPTION_PREFIX...), NULL on timeout.
+    HWND WaitForCountdown(DWORD timeoutMs = driver::WAIT_MS);
+    // A visible window of the process other than a message box.
+    bool CountdownShown() const;
+    // The message box titled "Programador ...", NULL on timeout.
+    HWND WaitForMessage(DWORD timeoutMs = driver::WAIT_MS) const;
+    // Exit code after the end; 0xFFFFFFFF on timeout.
+    DWORD WaitForExitCode(DWORD timeoutMs = driver::WAIT_MS) const;
+
+    // The name of a global atom "My Hotkeyss <seconds of day>" for a time
+    // between the start and now; empty when there is none.
+    std::string HotkeyAtomSinceStart() const;
+    // Polls for it while the program initialises or runs.
+    std::string WaitForHotkeyAtom() const;
+
+private:
+    driver::TempFolder m_folder;
+    std::wstring m_dir;
+    std::wstring m_exe;
+    driver::Program m_program;
+    SYSTEMTIME m_started = {};
+};
+
+}  // namespace countdown_run
