@@ -215,6 +215,26 @@ TEST(DialogLayer, ShowStateBeforeAndAfterShowing)
     EXPECT_FALSE(IsWindow(window));
 }
 
+TEST(DialogLayer, IconFromResourceName)
+{
+    HWND window = CreateDialogWindow(NULL, L"Icono", 0, 0, 50, 20, 0, 0);
+    SetDialogIcon(window, L"#999");  // no such resource: nothing set
+    EXPECT_EQ(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+    SetDialogIcon(window, L"#200");
+    const LRESULT big = SendMessageW(window, WM_GETICON, ICON_BIG, 0);
+    const LRESULT small = SendMessageW(window, WM_GETICON, ICON_SMALL, 0);
+    ASSERT_NE(big, 0);
+    ASSERT_NE(small, 0);
+    ICONINFO info = {};
+    GetIconInfo(reinterpret_cast<HICON>(small), &info);
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, 16) << "small icon size";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyWindow(window);
+}
+
 TEST(DialogLayer, FontHeightTruncates)
 {
     const struct { int dpi, points, height; } cases[] = {
