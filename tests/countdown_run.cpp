@@ -96,14 +96,16 @@ bool ParseLabel(const std::wstring& text, Remaining* remaining)
     return true;
 }
 
-CountdownRun::CountdownRun(const std::wstring& folderName, const std::wstring& subfolder)
+CountdownRun::CountdownRun(const std::wstring& folderName, size_t programPathLength)
     : m_folder(folderName), m_dir(m_folder.Path())
 {
-    if (!subfolder.empty()) {
-        m_dir += subfolder + L"\\";
+    const std::wstring exeName = L"countdown.exe";
+    const size_t fixedPart = m_dir.size() + exeName.size() + 1;  // + the subfolder's '\'
+    if (programPathLength > fixedPart) {
+        m_dir += std::wstring(programPathLength - fixedPart, L'p') + L"\\";
         CreateDirectoryW(m_dir.c_str(), NULL);
     }
-    m_exe = m_dir + L"countdown.exe";
+    m_exe = m_dir + exeName;
     CopyFileW(driver::BuiltProgramPath(L"countdown.exe").c_str(), m_exe.c_str(), FALSE);
 }
 

@@ -37,9 +37,10 @@ ULONGLONG Ticks(const SYSTEMTIME& moment);
 
 class CountdownRun {
 public:
-    // The program is copied into the folder, or into `subfolder` of it.
+    // The program is copied into a fresh folder; given a programPathLength,
+    // into a subfolder whose name makes the program's path that long.
     explicit CountdownRun(const std::wstring& folderName = L"countdown",
-                          const std::wstring& subfolder = L"");
+                          size_t programPathLength = 0);
     CountdownRun(const CountdownRun&) = delete;
     CountdownRun& operator=(const CountdownRun&) = delete;
 
