@@ -83,6 +83,12 @@ void ToggleVisible()
     g_visible = !g_visible;
 }
 
+void ReleaseTimerAndHotkey()
+{
+    KillTimer(g_hDlg, IDT_COUNTDOWN);
+    ReleaseHotkey();
+}
+
 }  // namespace
 
 // Idempotent: g_hotkeyAtom is 0 once released.
@@ -115,9 +121,7 @@ LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM)
         RefreshLabel();
     else if (message == WM_HOTKEY && wParam == g_hotkeyAtom)
         ToggleVisible();
-    else if (message == WM_DESTROY) {
-        KillTimer(g_hDlg, IDT_COUNTDOWN);
-        ReleaseHotkey();
-    }
+    else if (message == WM_DESTROY)
+        ReleaseTimerAndHotkey();
     return 0;
 }
