@@ -60,12 +60,12 @@ double NowMs()
     return now.QuadPart * 1000.0 / frequency.QuadPart;
 }
 
-double Median(std::vector<double> values)
+double Median(const std::vector<double>& values)
 {
     return Percentile(values, 0.5);
 }
 
-double Spread(std::vector<double> values)
+double Spread(const std::vector<double>& values)
 {
     return Percentile(values, 0.75) - Percentile(values, 0.25);
 }

@@ -12,8 +12,8 @@ namespace bench {
 double NowMs();
 
 // Median and interquartile range; 0 for an empty list.
-double Median(std::vector<double> values);
-double Spread(std::vector<double> values);
+double Median(const std::vector<double>& values);
+double Spread(const std::vector<double>& values);
 
 // One program started with CreateProcessW, its folder as current directory;
 // ended (TerminateProcess) on destruction if it still runs.

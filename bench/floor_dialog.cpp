@@ -43,6 +43,8 @@ HWND CreateFloorDialog()
     dialog.header.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT;
     dialog.header.cx = 205;
     dialog.header.cy = 15;
+    dialog.menu = 0;         // no menu
+    dialog.windowClass = 0;  // the dialog class
     wcscpy(dialog.caption, FLOOR_CAPTION);
     dialog.pointSize = 8;
     wcscpy(dialog.font, FLOOR_FONT);
