@@ -68,10 +68,10 @@ CountdownTarget CountdownTargetFromRecord(const TargetRecord& record)
 }
 
 // Whole minutes of each moment (truncated), then the absolute difference.
-int32_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b)
+int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b)
 {
     const int64_t difference = MinutesSince1601(a) - MinutesSince1601(b);
-    return static_cast<int32_t>(difference < 0 ? -difference : difference);
+    return difference < 0 ? -difference : difference;
 }
 
 // The countdown shows whole minutes to the minute before the target plus the
@@ -91,14 +91,15 @@ RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& t
     nowMinute.wSecond = 0;
     nowMinute.wMilliseconds = 0;
     nowMinute.wDayOfWeek = 0;
-    const int32_t total = MinutesBetween(nowMinute, TargetMoment(target));
+    const int64_t total = MinutesBetween(nowMinute, TargetMoment(target));
     if (total == 0)
         return REACHED;
 
+    // At most some 10.5 million days: each part fits in 32 bits.
     RemainingTime remaining;
-    remaining.days = (total / 60) / 24;
-    remaining.hours = (total / 60) % 24;
-    remaining.minutes = total % 60 - 1;
+    remaining.days = static_cast<int32_t>(total / 60 / 24);
+    remaining.hours = static_cast<int32_t>(total / 60 % 24);
+    remaining.minutes = static_cast<int32_t>(total % 60) - 1;
     if (remaining.minutes < 0) {
         remaining.minutes = 59;
         remaining.hours -= 1;

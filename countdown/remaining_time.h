@@ -22,8 +22,9 @@ CountdownTarget CountdownTargetFromRecord(const TargetRecord& record);
 constexpr ULONGLONG TICKS_PER_MINUTE = 600000000ULL;
 
 // Whole minutes between two moments (absolute value); a conversion that
-// fails counts as 0 ticks.
-int32_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b);
+// fails counts as 0 ticks. 64 bits: the years 1601-30827 span more minutes
+// than 32 bits hold.
+int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b);
 
 struct RemainingTime {
     int32_t days;
