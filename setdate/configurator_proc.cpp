@@ -3,6 +3,7 @@
 #include "setdate.h"
 
 #include "dialog_layer.h"
+#include "long_path.h"
 #include "picker_parse.h"
 #include "save_errors.h"
 
@@ -82,7 +83,7 @@ void SaveTarget()
     }
     g_target = record;
 
-    const std::wstring path = TargetFilePath(g_appDir);
+    const std::wstring path = ExtendedLengthPath(TargetFilePath(g_appDir));
     RemoveTargetFile(path);
     const StoreOutcome outcome = WriteTargetRecord(path, g_target);
     const SaveReport report = ReportOfStore(outcome.failed, outcome.openFailed, outcome.systemError);

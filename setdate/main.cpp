@@ -13,6 +13,7 @@ TargetRecord g_target = {};
 namespace {
 
 typedef BOOL (WINAPI *InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
+typedef void (WINAPI *InitCommonControlsProc)(void);
 
 // Win95 classes, date picker and IP address control: 0x9FF.
 const DWORD COMMON_CONTROL_CLASSES = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_INTERNET_CLASSES;
@@ -25,19 +26,22 @@ const DWORD CENTERED_LABEL_STYLE = WS_CHILD | WS_VISIBLE | SS_CENTER;
 const DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
 // Registers the common control classes through COMCTL32.DLL looked up by
-// name, with the older InitCommonControls when the Ex entry is missing.
+// name (so the program does not import it), with the older
+// InitCommonControls when the Ex entry is missing. Function pointers are
+// cast through void(*)(void), the one cast that names no function type.
 void RegisterCommonControls()
 {
     HMODULE library = LoadLibraryA("COMCTL32.DLL");
     if (library == NULL)
         return;
-    FARPROC entry = GetProcAddress(library, "InitCommonControlsEx");
-    if (entry != NULL) {
+    FARPROC entryEx = GetProcAddress(library, "InitCommonControlsEx");
+    if (entryEx != NULL) {
         INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), COMMON_CONTROL_CLASSES};
-        // Through void(*)(void), the one cast that names no function type.
-        reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)(void)>(entry))(&classes);
+        reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)(void)>(entryEx))(&classes);
     } else {
-        InitCommonControls();
+        FARPROC entry = GetProcAddress(library, "InitCommonControls");
+        if (entry != NULL)
+            reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void (*)(void)>(entry))();
     }
     FreeLibrary(library);
 }

@@ -134,8 +134,8 @@ int AfternoonOf(const std::wstring& timeText, const PickerFormats& formats, bool
     std::wstring am = Folded(formats.amDesignator);
     std::wstring pm = Folded(formats.pmDesignator);
     if (firstLetterOnly) {
-        am = am.substr(0, 1);
-        pm = pm.substr(0, 1);
+        am.resize(am.empty() ? 0 : 1);
+        pm.resize(pm.empty() ? 0 : 1);
     }
     const size_t amLength = (!am.empty() && text.find(am) != std::wstring::npos) ? am.size() : 0;
     const size_t pmLength = (!pm.empty() && text.find(pm) != std::wstring::npos) ? pm.size() : 0;

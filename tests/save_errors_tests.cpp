@@ -1,6 +1,8 @@
-// The numbered errors of a save and the texts of its message boxes.
+// The numbered errors of a save, the texts of its message boxes and the
+// long form of the target's path.
 #include <gtest/gtest.h>
 
+#include "long_path.h"
 #include "save_errors.h"
 
 TEST(SaveErrors, EverySystemErrorCodeMapsAsTheTableSays)
@@ -79,4 +81,20 @@ TEST(SaveErrors, ReportOfEachStoreOutcome)
         EXPECT_TRUE(ReportOfStore(true, false, code).endsProcess) << code;
         EXPECT_TRUE(ReportOfStore(true, true, code).endsProcess) << code;
     }
+}
+
+TEST(LongPath, OnlyPathsOfMaxPathOrMoreGetTheExtendedForm)
+{
+    const std::wstring shortPath = L"C:\\users\\diminuto.log";
+    EXPECT_EQ(shortPath, ExtendedLengthPath(shortPath));
+    const std::wstring longTail(MAX_PATH, L'x');
+    EXPECT_EQ(L"\\\\?\\C:\\" + longTail, ExtendedLengthPath(L"C:\\" + longTail));
+    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\" + longTail,
+              ExtendedLengthPath(L"\\\\server\\share\\" + longTail));
+    EXPECT_EQ(L"\\\\?\\C:\\" + longTail, ExtendedLengthPath(L"\\\\?\\C:\\" + longTail));
+    EXPECT_EQ(longTail, ExtendedLengthPath(longTail));  // relative: left alone
+    // Exactly MAX_PATH - 1 characters still fit the plain form.
+    const std::wstring fits = L"C:\\" + std::wstring(MAX_PATH - 4, L'y');
+    EXPECT_EQ(fits, ExtendedLengthPath(fits));
+    EXPECT_EQ(L"\\\\?\\" + fits + L"z", ExtendedLengthPath(fits + L"z"));
 }

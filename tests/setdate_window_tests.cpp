@@ -1,0 +1,511 @@
+// The real setdate.exe worked from outside as a user would: pickers set by
+// typed keys, "Guardar" and "Salir" clicked, message boxes read and closed.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+using namespace driver;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const wchar_t CAPTION[] = L"Configura tu Tiempo ...";
+const wchar_t SAVED_TITLE[] = L"Programador ...";
+const wchar_t SAVED_TEXT[] = L"Archivado fichero de configuracion ...\r\nGracias ...";
+const wchar_t ERROR_TITLE[] = L"Velto Soft";
+
+struct Moment {
+    int year, month, day, hour, minute, second;
+};
+
+const Moment DECEMBER_8_2030_213000 = {2030, 12, 8, 21, 30, 0};
+const Bytes DECEMBER_8_2030_2130_BYTES = {0x1E, 0, 0x15, 0, 0x08, 0, 0x0C, 0, 0xEE, 0x07};
+
+// The record bytes of a moment: minute, hour, day, month, year, 16 bits each.
+Bytes RecordOf(const Moment& m)
+{
+    Bytes bytes;
+    for (int field : {m.minute, m.hour, m.day, m.month, m.year}) {
+        bytes.push_back(static_cast<unsigned char>(field & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(field >> 8));
+    }
+    return bytes;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text) {
+        if (c >= 32 && c < 127) {
+            out += static_cast<char>(c);
+        } else {
+            char code[12];
+            snprintf(code, sizeof code, "<U+%04X>", static_cast<unsigned>(c));
+            out += code;
+        }
+    }
+    return out;
+}
+
+std::string Hex(const Bytes& bytes)
+{
+    std::string out;
+    for (unsigned char b : bytes) {
+        char two[4];
+        snprintf(two, sizeof two, "%02X ", b);
+        out += two;
+    }
+    return out;
+}
+
+std::wstring UserLocaleText(LCTYPE type)
+{
+    wchar_t text[128] = L"";
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, ARRAYSIZE(text));
+    return text;
+}
+
+SYSTEMTIME SystemTimeOf(const Moment& m)
+{
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(m.year);
+    st.wMonth = static_cast<WORD>(m.month);
+    st.wDay = static_cast<WORD>(m.day);
+    st.wHour = static_cast<WORD>(m.hour);
+    st.wMinute = static_cast<WORD>(m.minute);
+    st.wSecond = static_cast<WORD>(m.second);
+    return st;
+}
+
+// The texts the pickers should show for a moment, by the user's locale.
+std::wstring ExpectedTimeText(const Moment& m)
+{
+    const SYSTEMTIME st = SystemTimeOf(m);
+    wchar_t text[128] = L"";
+    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, NULL, text, ARRAYSIZE(text));
+    return text;
+}
+
+std::wstring ExpectedDateText(const Moment& m)
+{
+    const SYSTEMTIME st = SystemTimeOf(m);
+    wchar_t text[128] = L"";
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &st, NULL, text, ARRAYSIZE(text), NULL);
+    return text;
+}
+
+INPUT MouseInput(int x, int y, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN);
+    input.mi.dy = (y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+// A click that cannot land elsewhere: the cursor is moved first and must
+// stay at the point for a while, and the press and release carry the point
+// too. Under Wine's X11 desktop the report of an earlier cursor warp may
+// come late and move the cursor between a press and its release.
+void SteadyClickAt(int x, int y)
+{
+    INPUT move = MouseInput(x, y, 0);
+    SendInput(1, &move, sizeof(INPUT));
+    int steadyPolls = 0;
+    WaitUntil([&] {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        // Absolute input is scaled to 0-65535, so allow a pixel of rounding.
+        steadyPolls = (abs(cursor.x - x) <= 1 && abs(cursor.y - y) <= 1) ? steadyPolls + 1 : 0;
+        return steadyPolls >= 5;
+    }, 5000, 10);
+    INPUT click[2] = {MouseInput(x, y, MOUSEEVENTF_LEFTDOWN), MouseInput(x, y, MOUSEEVENTF_LEFTUP)};
+    SendInput(2, click, sizeof(INPUT));
+}
+
+void SteadyClickWindow(HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    SteadyClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void TypeNumber(int value, int digits)
+{
+    wchar_t text[8];
+    swprintf(text, ARRAYSIZE(text), L"%0*d", digits, value);
+    TypeText(text);
+}
+
+// Clicks the picker's first field and types the moment field by field, in
+// the order of the picture `format`, moving on with the right arrow key.
+void TypeIntoPicker(HWND picker, const std::wstring& format, const Moment& m)
+{
+    RECT rect;
+    GetWindowRect(picker, &rect);
+    SteadyClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
+    bool quoted = false;
+    for (size_t i = 0; i < format.size();) {
+        const wchar_t c = format[i];
+        size_t count = 1;
+        while (i + count < format.size() && format[i + count] == c)
+            ++count;
+        i += count;
+        if (c == L'\'')
+            quoted = !quoted;
+        if (quoted || c == L'\'')
+            continue;
+        switch (c) {
+        case L'd': TypeNumber(m.day, 2); break;
+        case L'M': TypeNumber(m.month, 2); break;
+        case L'y': count >= 3 ? TypeNumber(m.year, 4) : TypeNumber(m.year % 100, 2); break;
+        case L'H': TypeNumber(m.hour, 2); break;
+        case L'h': TypeNumber(m.hour % 12 == 0 ? 12 : m.hour % 12, 2); break;
+        case L'm': TypeNumber(m.minute, 2); break;
+        case L's': TypeNumber(m.second, 2); break;
+        case L't': TypeText(m.hour < 12 ? L"a" : L"p"); break;
+        default: continue;  // separators
+        }
+        PressKey(VK_RIGHT);
+    }
+}
+
+// One run of setdate.exe in a fresh folder.
+class SetdateRun {
+public:
+    explicit SetdateRun(const std::wstring& folderName = L"setdate")
+        : folder_(folderName), target_(folder_.File(L"diminuto.log")) {}
+
+    void Start(const std::wstring& exePath = L"")
+    {
+        ASSERT_TRUE(program_.Start(exePath.empty() ? folder_.AddProgram(L"setdate.exe") : exePath));
+        window_ = program_.WaitForWindow(CAPTION);
+        ASSERT_TRUE(window_ != NULL) << "no configurator window";
+    }
+
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
+
+    // Sets both pickers by keys and waits until they show the moment.
+    void SetPickers(const Moment& m)
+    {
+        TypeIntoPicker(Control(1001), UserLocaleText(LOCALE_STIMEFORMAT), m);
+        // Twice, so that a day the month in between lacks is typed again.
+        TypeIntoPicker(Control(1003), UserLocaleText(LOCALE_SSHORTDATE), m);
+        TypeIntoPicker(Control(1003), UserLocaleText(LOCALE_SSHORTDATE), m);
+        const std::wstring time = ExpectedTimeText(m), date = ExpectedDateText(m);
+        EXPECT_TRUE(WaitUntil([&] {
+            return WindowText(Control(1001)) == time && WindowText(Control(1003)) == date;
+        })) << "pickers show \"" << Narrow(WindowText(Control(1001))) << "\" and \""
+            << Narrow(WindowText(Control(1003))) << "\", expected \"" << Narrow(time) << "\" and \""
+            << Narrow(date) << "\"" << (program_.IsRunning() ? "" : "; setdate has ended");
+    }
+
+    // Clicks "Guardar" and returns the text of the box titled `title`,
+    // closed again, or a note saying that none came.
+    std::wstring Save(const wchar_t* title)
+    {
+        SteadyClickWindow(Control(1005));
+        HWND box = program_.WaitForMessageBox(title);
+        if (box == NULL) {
+            DWORD code = 0;
+            GetExitCodeProcess(program_.Handle(), &code);
+            wchar_t state[32];
+            swprintf(state, ARRAYSIZE(state), L"; exit code %lu", code);
+            return L"(no message box \"" + std::wstring(title) + L"\"" + state + L")";
+        }
+        const std::wstring text = MessageBoxText(box);
+        CloseMessageBox(box);
+        WaitUntil([&] { return !IsWindow(box); });
+        return text;
+    }
+
+    void ExpectStillOpen() const
+    {
+        EXPECT_TRUE(program_.IsRunning());
+        EXPECT_TRUE(IsWindow(window_) && IsWindowVisible(window_));
+    }
+
+    // Clicks "Salir" and expects exit code 0.
+    void Exit()
+    {
+        SteadyClickWindow(Control(1006));
+        DWORD code = 1234;
+        ASSERT_TRUE(program_.WaitForExit(&code));
+        EXPECT_EQ(0u, code);
+    }
+
+    Bytes TargetBytes() const
+    {
+        Bytes bytes;
+        ReadFileBytes(target_, &bytes);
+        return bytes;
+    }
+
+    TempFolder folder_;
+    const std::wstring target_;
+    Program program_;
+    HWND window_ = NULL;
+};
+
+}  // namespace
+
+TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsAndStyles)
+{
+    SetdateRun run;
+    run.Start();
+    // WS_POPUP, WS_CAPTION, DS_MODALFRAME, DS_SETFONT, DS_NOFAILCREATE and
+    // DS_3DLOOK, and no WS_SYSMENU (no close box); the mask leaves out the
+    // bits the system adds to a shown window (WS_VISIBLE, WS_CLIPSIBLINGS).
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(run.window_, GWL_STYLE));
+    EXPECT_EQ(0x80C000D4u, style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | 0xFFu)) << std::hex << style;
+
+    const struct {
+        int id;
+        const wchar_t* className;
+        const wchar_t* text;  // NULL: not compared (a picker shows its value)
+        DWORD style;
+        DWORD exStyle;
+    } controls[] = {
+        {1001, L"SysDateTimePick32", NULL, 0x50010009, WS_EX_CLIENTEDGE},
+        {1002, L"Static", L"Hora", 0x50000001, 0},
+        {1003, L"SysDateTimePick32", NULL, 0x50010000, WS_EX_CLIENTEDGE},
+        {1004, L"Static", L"Fecha", 0x50000001, 0},
+        {1005, L"Button", L"Guardar", 0x50010000, 0},
+        {1006, L"Button", L"Salir", 0x50010000, 0}};
+    HWND child = GetWindow(run.window_, GW_CHILD);
+    for (const auto& expected : controls) {
+        SCOPED_TRACE(expected.id);
+        ASSERT_TRUE(child != NULL);
+        EXPECT_EQ(expected.id, GetDlgCtrlID(child));
+        wchar_t className[64] = L"";
+        GetClassNameW(child, className, ARRAYSIZE(className));
+        EXPECT_EQ(0, _wcsicmp(expected.className, className)) << Narrow(className);
+        if (expected.text) {
+            EXPECT_EQ(expected.text, WindowText(child));
+        }
+        EXPECT_EQ(expected.style, static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)))
+            << std::hex << GetWindowLongW(child, GWL_STYLE);
+        EXPECT_EQ(expected.exStyle, static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE)) & 0xFFFF);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_TRUE(child == NULL) << "more than six controls";
+
+    // Tab stops: time picker, date picker, "Guardar", "Salir", round again.
+    HWND tabbed = run.Control(1001);
+    for (int id : {1003, 1005, 1006, 1001}) {
+        tabbed = GetNextDlgTabItem(run.window_, tabbed, FALSE);
+        EXPECT_EQ(id, GetDlgCtrlID(tabbed));
+    }
+    // The time picker has an up-down control and no drop-down calendar.
+    EXPECT_TRUE(FindWindowExW(run.Control(1001), NULL, L"msctls_updown32", NULL) != NULL);
+    EXPECT_TRUE(FindWindowExW(run.Control(1003), NULL, L"msctls_updown32", NULL) == NULL);
+    run.Exit();
+}
+
+TEST(SetdateWindow, SaveStoresThePickersMomentAndConfirms)
+{
+    SetdateRun run;
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
+    run.ExpectStillOpen();
+    run.Exit();
+    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
+}
+
+TEST(SetdateWindow, SecondSaveKeepsOneRecordWithTheSecondValuesWithoutSeconds)
+{
+    SetdateRun run;
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    const Moment morning = {2031, 11, 25, 9, 5, 59};
+    run.SetPickers(morning);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(RecordOf(morning)), Hex(run.TargetBytes()));
+    // Midnight and noon through the same keys.
+    const Moment midnight = {2032, 2, 29, 0, 0, 0};
+    run.SetPickers(midnight);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(RecordOf(midnight)), Hex(run.TargetBytes()));
+    const Moment noon = {2032, 1, 31, 12, 59, 30};
+    run.SetPickers(noon);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(RecordOf(noon)), Hex(run.TargetBytes()));
+    run.Exit();
+}
+
+TEST(SetdateWindow, ReadOnlyHiddenOldTargetIsReplaced)
+{
+    SetdateRun run;
+    ASSERT_TRUE(WriteFileBytes(run.target_, Bytes(25, 0x41)));
+    ASSERT_TRUE(SetFileAttributesW(run.target_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
+    const DWORD attributes = GetFileAttributesW(run.target_.c_str());
+    EXPECT_EQ(0u, attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << std::hex << attributes;
+    run.Exit();
+}
+
+TEST(SetdateWindow, TargetThatIsAFolderShowsError52)
+{
+    SetdateRun run;
+    ASSERT_TRUE(CreateDirectoryW(run.target_.c_str(), NULL));
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    EXPECT_EQ(L"Err:  52 Bad file name or number", run.Save(ERROR_TITLE));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(run.target_.c_str()));
+    EXPECT_TRUE(GetFileAttributesW(run.target_.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    run.ExpectStillOpen();
+    // The next save works once the folder is gone.
+    ASSERT_TRUE(RemoveDirectoryW(run.target_.c_str()));
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
+    run.Exit();
+}
+
+// The other program holds the file open (share mode 0): the delete and the
+// open fail, the old record stays as it was.
+TEST(SetdateWindow, TargetHeldOpenShowsError52AndStaysUnchanged)
+{
+    SetdateRun run;
+    const Bytes old = RecordOf({2029, 1, 2, 3, 4, 0});
+    ASSERT_TRUE(WriteFileBytes(run.target_, old));
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    HANDLE held = CreateFileW(run.target_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(L"Err:  52 Bad file name or number", run.Save(ERROR_TITLE));
+    CloseHandle(held);
+    EXPECT_EQ(Hex(old), Hex(run.TargetBytes()));
+    run.ExpectStillOpen();
+    run.Exit();
+}
+
+TEST(SetdateWindow, SalirWritesNothingAndExitsWithZero)
+{
+    SetdateRun empty;
+    empty.Start();
+    empty.Exit();
+    EXPECT_FALSE(FileIsThere(empty.target_));
+
+    SetdateRun existing;
+    const Bytes old = RecordOf({2029, 1, 2, 3, 4, 0});
+    ASSERT_TRUE(WriteFileBytes(existing.target_, old));
+    existing.Start();
+    existing.SetPickers(DECEMBER_8_2030_213000);
+    existing.Exit();
+    EXPECT_EQ(Hex(old), Hex(existing.TargetBytes()));
+}
+
+TEST(SetdateWindow, FocusComesBackAfterDeactivation)
+{
+    SetdateRun run;
+    run.Start();
+    HWND datePicker = run.Control(1003);
+    SteadyClickWindow(datePicker);
+    const DWORD thread = GetWindowThreadProcessId(run.window_, NULL);
+    auto focusOf = [&] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(thread, &info);
+        return info.hwndFocus;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return focusOf() == datePicker; }));
+    ForegroundDriverWindow();
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() != run.window_; }));
+    // Activation by a click on the caption, which does not move the focus itself.
+    RECT rect;
+    GetWindowRect(run.window_, &rect);
+    SteadyClickAt((rect.left + rect.right) / 2, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run.window_; }));
+    EXPECT_TRUE(WaitUntil([&] { return focusOf() == datePicker; }))
+        << "focus on control " << GetDlgCtrlID(focusOf());
+    run.Exit();
+}
+
+// Folder names outside the ANSI code page, nested so deep that the program's
+// path has the longest length a program can start from (MAX_PATH - 1) and
+// the target's path is longer than that.
+TEST(SetdateWindow, SavesInADeepFolderWithNonAnsiNames)
+{
+    SetdateRun run(L"setdate-\u65E5\u672C\u8A9E-\u0416\u0438\u0437\u043D\u044C-\u03A9");
+    const std::wstring exeName = L"setdate.exe";
+    const size_t folderLength = MAX_PATH - 1 - exeName.size();
+    std::wstring folder = run.folder_.Path();
+    const std::wstring part = L"carpeta-\u00F1-\u4E2D\u6587-\u0645\u062C\u0644\u062F-0123456789";
+    while (folder.size() < folderLength) {
+        const size_t room = folderLength - folder.size() - 1;  // one for the backslash
+        folder += (room >= part.size() + 8 ? part : std::wstring(room, L'x')) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL)) << GetLastError();
+    }
+    const std::wstring exe = folder + exeName;
+    ASSERT_EQ(static_cast<size_t>(MAX_PATH - 1), exe.size());
+    ASSERT_TRUE(CopyFileW(BuiltProgramPath(L"setdate.exe").c_str(), exe.c_str(), FALSE));
+    const std::wstring target = folder + L"diminuto.log";
+    ASSERT_GE(target.size(), static_cast<size_t>(MAX_PATH));
+    run.Start(exe);
+    run.SetPickers(DECEMBER_8_2030_213000);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    Bytes bytes;
+    EXPECT_TRUE(ReadFileBytes(L"\\\\?\\" + target, &bytes));
+    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(bytes));
+    run.Exit();
+}
+
+// Run once per locale (LC_ALL); DIMINUTO_EXPECT_LOCALE names the locale the
+// run must see, so a locale that is not installed cannot pass unnoticed.
+TEST(SetdateLocale, SaveStoresTheSameRecordInThisLocale)
+{
+    const char* expected = getenv("DIMINUTO_EXPECT_LOCALE");
+    if (expected) {
+        const std::wstring name = UserLocaleText(LOCALE_SNAME);
+        ASSERT_EQ(expected, Narrow(name)) << "user locale";
+    }
+    SetdateRun run;
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    printf("locale %s: pickers show \"%s\" and \"%s\" (formats %s, %s)\n",
+           Narrow(UserLocaleText(LOCALE_SNAME)).c_str(), Narrow(WindowText(run.Control(1001))).c_str(),
+           Narrow(WindowText(run.Control(1003))).c_str(),
+           Narrow(UserLocaleText(LOCALE_STIMEFORMAT)).c_str(),
+           Narrow(UserLocaleText(LOCALE_SSHORTDATE)).c_str());
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
+    const Moment afternoon = {2031, 10, 11, 21, 5, 0};  // 10/11 is ambiguous between orders
+    run.SetPickers(afternoon);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ(Hex(RecordOf(afternoon)), Hex(run.TargetBytes()));
+    run.Exit();
+}
+
+// setdate stores a moment; countdown started beside it shows it.
+TEST(WholeSystem, CountdownShowsTheMomentSetdateStored)
+{
+    SetdateRun run;
+    run.Start();
+    run.SetPickers(DECEMBER_8_2030_213000);
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    run.Exit();
+
+    Program countdown;
+    ASSERT_TRUE(countdown.Start(run.folder_.AddProgram(L"countdown.exe")));
+    HWND window = countdown.WaitForWindow(L"Lo que falta");
+    ASSERT_TRUE(window != NULL) << "no countdown window";
+    EXPECT_EQ(L"Lo que falta para el dia 08/12/2030 a las 21:30", WindowText(window));
+    SteadyClickWindow(window);  // a click ends it
+    DWORD code = 1234;
+    EXPECT_TRUE(countdown.WaitForExit(&code));
+    EXPECT_EQ(0u, code);
+}
