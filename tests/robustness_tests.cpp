@@ -492,18 +492,36 @@ TEST(RobustRace, SetdateSavingWhileCountdownStarts)
     HWND window = setdate.WaitForWindow(SETDATE_CAPTION);
     ASSERT_NE(window, static_cast<HWND>(NULL)) << "no setdate window";
 
-    // Day, month and year one up each, whatever their order: the next year.
+    // The same day and month of the next year.
     HWND datePicker = GetDlgItem(window, DATE_PICKER_ID);
     const std::wstring today = driver::WindowText(datePicker);
     RECT rect;
     GetWindowRect(datePicker, &rect);
-    driver::ClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
-    for (int field = 0; field < 3; ++field) {
-        driver::PressKey(VK_UP);
-        driver::PressKey(VK_RIGHT);
+    // Keys sent before the picker has the focus are lost: try again then.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const std::wstring nextYear = std::to_wstring(now.wYear + 1);
+    bool moved = false;
+    for (int attempt = 0; attempt < 5 && !moved; ++attempt) {
+        driver::ClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
+        driver::WaitUntil([&] { return GetForegroundWindow() == window; }, 5000);
+        // Typed field by field in the order of the user's short date.
+        wchar_t format[80] = L"";
+        GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SSHORTDATE, format, ARRAYSIZE(format));
+        for (const wchar_t* c = format; *c; ++c) {
+            if (c[1] == *c || (*c != L'd' && *c != L'M' && *c != L'y'))
+                continue;  // one entry per run of letters; separators skipped
+            wchar_t digits[8];
+            swprintf(digits, ARRAYSIZE(digits), *c == L'y' ? L"%04d" : L"%02d",
+                     *c == L'd' ? (now.wDay > 28 ? 28 : now.wDay) : *c == L'M' ? now.wMonth : now.wYear + 1);
+            driver::TypeText(digits);
+            driver::PressKey(VK_RIGHT);
+        }
+        moved = driver::WaitUntil([&] {
+            return driver::WindowText(datePicker).find(nextYear) != std::wstring::npos;
+        }, 4000);
     }
-    ASSERT_TRUE(driver::WaitUntil([&] { return driver::WindowText(datePicker) != today; }))
-        << "date picker still shows " << Narrow(today);
+    ASSERT_TRUE(moved) << "date picker still shows " << Narrow(driver::WindowText(datePicker)) << ", was " << Narrow(today);
 
     std::atomic<int> saves[2] = {{0}, {0}};  // stored, errors
     // Posts "Guardar" and closes the box it brings; true for success.

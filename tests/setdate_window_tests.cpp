@@ -100,43 +100,6 @@ std::wstring ExpectedDateText(const Moment& m)
     return text;
 }
 
-INPUT MouseInput(int x, int y, DWORD flags)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN);
-    input.mi.dy = (y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return input;
-}
-
-// A click that cannot land elsewhere: the cursor is moved first and must
-// stay at the point for a while, and the press and release carry the point
-// too. Under Wine's X11 desktop the report of an earlier cursor warp may
-// come late and move the cursor between a press and its release.
-void SteadyClickAt(int x, int y)
-{
-    INPUT move = MouseInput(x, y, 0);
-    SendInput(1, &move, sizeof(INPUT));
-    int steadyPolls = 0;
-    WaitUntil([&] {
-        POINT cursor;
-        GetCursorPos(&cursor);
-        // Absolute input is scaled to 0-65535, so allow a pixel of rounding.
-        steadyPolls = (abs(cursor.x - x) <= 1 && abs(cursor.y - y) <= 1) ? steadyPolls + 1 : 0;
-        return steadyPolls >= 5;
-    }, 5000, 10);
-    INPUT click[2] = {MouseInput(x, y, MOUSEEVENTF_LEFTDOWN), MouseInput(x, y, MOUSEEVENTF_LEFTUP)};
-    SendInput(2, click, sizeof(INPUT));
-}
-
-void SteadyClickWindow(HWND window)
-{
-    RECT rect;
-    GetWindowRect(window, &rect);
-    SteadyClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
 void TypeNumber(int value, int digits)
 {
     wchar_t text[8];
@@ -150,7 +113,7 @@ void TypeIntoPicker(HWND picker, const std::wstring& format, const Moment& m)
 {
     RECT rect;
     GetWindowRect(picker, &rect);
-    SteadyClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
+    ClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
     bool quoted = false;
     for (size_t i = 0; i < format.size();) {
         const wchar_t c = format[i];
@@ -211,7 +174,7 @@ public:
     // closed again, or a note saying that none came.
     std::wstring Save(const wchar_t* title)
     {
-        SteadyClickWindow(Control(1005));
+        ClickWindow(Control(1005));
         HWND box = program_.WaitForMessageBox(title);
         if (box == NULL) {
             DWORD code = 0;
@@ -235,7 +198,7 @@ public:
     // Clicks "Salir" and expects exit code 0.
     void Exit()
     {
-        SteadyClickWindow(Control(1006));
+        ClickWindow(Control(1006));
         DWORD code = 1234;
         ASSERT_TRUE(program_.WaitForExit(&code));
         EXPECT_EQ(0u, code);
@@ -414,7 +377,7 @@ TEST(SetdateWindow, FocusComesBackAfterDeactivation)
     SetdateRun run;
     run.Start();
     HWND datePicker = run.Control(1003);
-    SteadyClickWindow(datePicker);
+    ClickWindow(datePicker);
     const DWORD thread = GetWindowThreadProcessId(run.window_, NULL);
     auto focusOf = [&] {
         GUITHREADINFO info = {};
@@ -428,7 +391,7 @@ TEST(SetdateWindow, FocusComesBackAfterDeactivation)
     // Activation by a click on the caption, which does not move the focus itself.
     RECT rect;
     GetWindowRect(run.window_, &rect);
-    SteadyClickAt((rect.left + rect.right) / 2, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
+    ClickAt((rect.left + rect.right) / 2, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run.window_; }));
     EXPECT_TRUE(WaitUntil([&] { return focusOf() == datePicker; }))
         << "focus on control " << GetDlgCtrlID(focusOf());
@@ -504,7 +467,7 @@ TEST(WholeSystem, CountdownShowsTheMomentSetdateStored)
     HWND window = countdown.WaitForWindow(L"Lo que falta");
     ASSERT_TRUE(window != NULL) << "no countdown window";
     EXPECT_EQ(L"Lo que falta para el dia 08/12/2030 a las 21:30", WindowText(window));
-    SteadyClickWindow(window);  // a click ends it
+    ClickWindow(window);  // a click ends it
     DWORD code = 1234;
     EXPECT_TRUE(countdown.WaitForExit(&code));
     EXPECT_EQ(0u, code);

@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <cstdlib>
 #include <cwchar>
 
 namespace driver {
@@ -101,12 +102,17 @@ void SendInputs(INPUT* inputs, UINT count)
     SendInput(count, inputs, sizeof(INPUT));
 }
 
+// A key event as a keyboard sends it: scan code set, and the extended flag
+// for the navigation keys outside the numeric keypad.
 INPUT KeyInput(WORD vk, bool up)
 {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    if ((vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE)
+        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     return input;
 }
 
@@ -282,20 +288,36 @@ void CloseMessageBox(HWND box)
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
 }
 
-void ClickAt(int x, int y)
+// Absolute mouse input at screen point (x, y); every event carries the point.
+INPUT MouseInput(int x, int y, DWORD flags)
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = (x * 65536 + width / 2) / width;
-        input.mi.dy = (y * 65536 + height / 2) / height;
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInputs(inputs, 3);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (x * 65536 + width / 2) / width;
+    input.mi.dy = (y * 65536 + height / 2) / height;
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+// The cursor is moved first and must stay at the point for a few polls:
+// under Wine's X11 desktop the report of an earlier cursor move may come
+// late and land a press elsewhere.
+void ClickAt(int x, int y)
+{
+    INPUT move = MouseInput(x, y, 0);
+    SendInputs(&move, 1);
+    int steadyPolls = 0;
+    WaitUntil([&] {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        // Absolute input is scaled to 0-65535: allow a pixel of rounding.
+        steadyPolls = (abs(cursor.x - x) <= 1 && abs(cursor.y - y) <= 1) ? steadyPolls + 1 : 0;
+        return steadyPolls >= 5;
+    }, 5000, 10);
+    INPUT click[2] = { MouseInput(x, y, MOUSEEVENTF_LEFTDOWN), MouseInput(x, y, MOUSEEVENTF_LEFTUP) };
+    SendInputs(click, 2);
 }
 
 void ClickWindow(HWND window)
