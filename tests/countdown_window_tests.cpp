@@ -1,42 +1,21 @@
 // The real countdown.exe: its window as a user sees it.
 #include <gtest/gtest.h>
 
+#include "countdown_run.h"
 #include "driver.h"
 
 namespace {
-
-const int IDC_COUNTDOWN_LABEL = 1001;
-
-// Ten record bytes for the moment `days` days from now.
-std::vector<unsigned char> TargetDaysAhead(int days)
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    FILETIME file;
-    SystemTimeToFileTime(&now, &file);
-    ULARGE_INTEGER ticks = { { file.dwLowDateTime, file.dwHighDateTime } };
-    ticks.QuadPart += static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
-    file = { ticks.LowPart, ticks.HighPart };
-    SYSTEMTIME target;
-    FileTimeToSystemTime(&file, &target);
-    const WORD fields[] = { target.wMinute, target.wHour, target.wDay, target.wMonth, target.wYear };
-    std::vector<unsigned char> bytes;
-    for (WORD field : fields) {
-        bytes.push_back(LOBYTE(field));
-        bytes.push_back(HIBYTE(field));
-    }
-    return bytes;
-}
 
 class CountdownWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(driver::WriteFileBytes(m_folder.File(L"diminuto.log"), TargetDaysAhead(3)));
+        ASSERT_TRUE(driver::WriteFileBytes(m_folder.File(L"diminuto.log"),
+                                           countdown_run::RecordBytes(countdown_run::LocalMinuteFromNow(3 * 24 * 60))));
         ASSERT_TRUE(m_program.Start(m_folder.AddProgram(L"countdown.exe")));
-        m_window = m_program.WaitForWindow();
+        m_window = m_program.WaitForWindow(countdown_run::CAPTION_PREFIX);
         ASSERT_NE(m_window, static_cast<HWND>(NULL)) << "no countdown window";
-        m_label = GetDlgItem(m_window, IDC_COUNTDOWN_LABEL);
+        m_label = GetDlgItem(m_window, countdown_run::LABEL_ID);
     }
 
     driver::TempFolder m_folder;
