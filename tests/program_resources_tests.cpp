@@ -131,6 +131,8 @@ TEST(ProgramResources, IconManifestAndImports)
             EXPECT_NE(xml.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
             EXPECT_NE(xml.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos);
             EXPECT_NE(xml.find("version=\"0.0.0.0\""), std::string::npos);
+            const char* arch = sizeof(void*) == 4 ? "processorArchitecture=\"x86\"" : "processorArchitecture=\"amd64\"";
+            EXPECT_EQ(xml.find("processorArchitecture=\""), xml.find(arch)) << "every assembly for this build's processor";
         }
 
         for (const std::string& dll : ImportedDlls(image)) {
