@@ -25,6 +25,7 @@ extern HWND g_hDlg;                 // the countdown window
 extern std::wstring g_appDir;       // the program's directory, ending in '\'
 extern HWND g_savedFocus;           // focus kept across deactivation
 extern CountdownTarget g_target;    // the target moment
+extern TargetRecord g_loadedRecord; // the record it was loaded from
 extern ATOM g_hotkeyAtom;           // id of the Alt+C hot key
 extern int g_visible;               // 1 while shown, 0 while Alt+C hides it
 

@@ -33,6 +33,7 @@ bool LoadCountdownTarget()
     TargetRecord record = {};
     const LoadStatus status = FileExists(path) ? LoadTargetRecord(path, &record) : LOAD_MISSING;
     if (status == LOAD_OK) {
+        g_loadedRecord = record;
         g_target = CountdownTargetFromRecord(record);
         return true;
     }

@@ -7,6 +7,7 @@ HWND g_hDlg = NULL;
 std::wstring g_appDir;
 HWND g_savedFocus = NULL;
 CountdownTarget g_target = {};
+TargetRecord g_loadedRecord = {};
 ATOM g_hotkeyAtom = 0;
 int g_visible = 0;
 

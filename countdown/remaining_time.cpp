@@ -5,16 +5,49 @@
 
 namespace {
 
+ULONGLONG FileTimeTicks(const FILETIME& fileTime)
+{
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = fileTime.dwLowDateTime;
+    ticks.HighPart = fileTime.dwHighDateTime;
+    return ticks.QuadPart;
+}
+
+FILETIME TicksFileTime(ULONGLONG ticks)
+{
+    FILETIME fileTime;
+    fileTime.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
+    fileTime.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return fileTime;
+}
+
 // Minutes since 1601 of a moment; 0 when it is no convertible date.
 int64_t MinutesSince1601(const SYSTEMTIME& moment)
 {
     FILETIME fileTime;
     if (!SystemTimeToFileTime(&moment, &fileTime))
         return 0;
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = fileTime.dwLowDateTime;
-    ticks.HighPart = fileTime.dwHighDateTime;
-    return static_cast<int64_t>(ticks.QuadPart / TICKS_PER_MINUTE);
+    return static_cast<int64_t>(FileTimeTicks(fileTime) / TICKS_PER_MINUTE);
+}
+
+// The UTC ticks of a local moment, or 0 when it cannot be converted.
+ULONGLONG LocalToUtcTicks(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone)
+{
+    SYSTEMTIME utc;
+    FILETIME fileTime;
+    if (!TzSpecificLocalTimeToSystemTime(zone, &local, &utc) || !SystemTimeToFileTime(&utc, &fileTime))
+        return 0;
+    return FileTimeTicks(fileTime);
+}
+
+// True when the UTC ticks show as the wall-clock minute of `local`.
+bool ShowsAs(ULONGLONG utcTicks, const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone)
+{
+    const FILETIME fileTime = TicksFileTime(utcTicks);
+    SYSTEMTIME utc, shown;
+    return FileTimeToSystemTime(&fileTime, &utc) && SystemTimeToTzSpecificLocalTime(zone, &utc, &shown)
+        && shown.wYear == local.wYear && shown.wMonth == local.wMonth && shown.wDay == local.wDay
+        && shown.wHour == local.wHour && shown.wMinute == local.wMinute;
 }
 
 // Second 0 of the target minute as a SYSTEMTIME.
@@ -74,9 +107,29 @@ int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b)
     return difference < 0 ? -difference : difference;
 }
 
+// The clock shifts by an hour at a daylight-saving change; a moment an hour
+// earlier that shows the same wall-clock minute is its first occurrence.
+bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone,
+                             int64_t* minutes)
+{
+    SYSTEMTIME minute = local;
+    minute.wDayOfWeek = 0;
+    minute.wSecond = 0;
+    minute.wMilliseconds = 0;
+    ULONGLONG ticks = LocalToUtcTicks(minute, zone);
+    if (ticks == 0)
+        return false;
+    const ULONGLONG HOUR_TICKS = 60 * TICKS_PER_MINUTE;
+    if (ticks > HOUR_TICKS && ShowsAs(ticks - HOUR_TICKS, minute, zone))
+        ticks -= HOUR_TICKS;
+    *minutes = static_cast<int64_t>(ticks / TICKS_PER_MINUTE);
+    return true;
+}
+
 // The countdown shows whole minutes to the minute before the target plus the
 // seconds left in the current minute (1-60).
-RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& target)
+RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& target,
+                                 const TIME_ZONE_INFORMATION* zone)
 {
     const RemainingTime REACHED = {0, 0, 0, 1, true};
 
@@ -91,7 +144,15 @@ RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& t
     nowMinute.wSecond = 0;
     nowMinute.wMilliseconds = 0;
     nowMinute.wDayOfWeek = 0;
-    const int64_t total = MinutesBetween(nowMinute, TargetMoment(target));
+    const SYSTEMTIME targetMoment = TargetMoment(target);
+    // Real minutes between the instants; the wall clock's where a moment has
+    // no instant, or where the instants disagree with the wall clock (a
+    // target in an hour the clock skips or repeats).
+    int64_t nowUtc = 0, targetUtc = 0;
+    const int64_t total = LocalMinuteToUtcMinutes(nowMinute, zone, &nowUtc)
+            && LocalMinuteToUtcMinutes(targetMoment, zone, &targetUtc) && targetUtc > nowUtc
+        ? targetUtc - nowUtc
+        : MinutesBetween(nowMinute, targetMoment);
     if (total == 0)
         return REACHED;
 

@@ -26,6 +26,13 @@ constexpr ULONGLONG TICKS_PER_MINUTE = 600000000ULL;
 // than 32 bits hold.
 int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b);
 
+// Minutes since 1601 (UTC) of second 0 of a local wall-clock minute, by the
+// rules that `zone` (NULL: the system's current zone) gives for that date.
+// A moment that the clock shows twice (the hour repeated when summer time
+// ends) gives its first occurrence. False when it cannot be converted.
+bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone,
+                             int64_t* minutes);
+
 struct RemainingTime {
     int32_t days;
     int32_t hours;
@@ -34,10 +41,15 @@ struct RemainingTime {
     bool reached;  // the completion sequence is due
 };
 
-// Splits the time from `now` (a GetLocalTime reading) to second 0 of the
-// target minute. A target on an earlier date, earlier today, or in the
-// current minute is reached (0d 0h 0m 1s); so is 0d 0h 0m 1s itself.
-RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& target);
+// Splits the time from `now` (one GetLocalTime reading) to second 0 of the
+// target minute. Whether the target is reached is judged on the wall clock:
+// a target on an earlier date, earlier today, or in the current minute is
+// reached (0d 0h 0m 1s); so is 0d 0h 0m 1s itself. The days, hours and
+// minutes are the real time between the two moments as instants in `zone`
+// (so a day across a daylight-saving change has 23 or 25 hours), or the
+// wall-clock distance where a moment cannot be converted.
+RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& target,
+                                 const TIME_ZONE_INFORMATION* zone);
 
 // "Nd Nh Nm Ns " with a trailing blank.
 std::wstring RemainingTimeLabel(const RemainingTime& remaining);

@@ -6,27 +6,24 @@
 
 namespace {
 
-// Time of day from a first clock reading, the date from a second one.
+// Date and time from one reading, so midnight cannot pair one day's time
+// with the next day's date.
 SYSTEMTIME ReadClock()
 {
-    SYSTEMTIME timeReading;
-    GetLocalTime(&timeReading);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    now.wHour = timeReading.wHour;
-    now.wMinute = timeReading.wMinute;
-    now.wSecond = timeReading.wSecond;
     now.wMilliseconds = 0;
     return now;
 }
 
-// Final label, timer stopped, message, target file removed, window ended.
+// Final label, timer stopped, message, target file removed (unless it now
+// holds another target, stored meanwhile), window ended.
 void CompleteCountdown(const RemainingTime& remaining)
 {
     SetWindowTextW(GetDlgItem(g_hDlg, IDC_COUNTDOWN_LABEL), CompletionLabel(remaining).c_str());
     KillTimer(g_hDlg, IDT_COUNTDOWN);
     ShowMessageBox(COMPLETION_TEXT, MESSAGE_TITLE, MB_OK);
-    RemoveTargetFile(TargetFilePath(g_appDir));
+    RemoveTargetFileHolding(TargetFilePath(g_appDir), g_loadedRecord);
     EndCountdown();
 }
 
@@ -34,7 +31,7 @@ void CompleteCountdown(const RemainingTime& remaining)
 
 std::wstring RemainingTimeText()
 {
-    const RemainingTime remaining = SplitRemainingTime(ReadClock(), g_target);
+    const RemainingTime remaining = SplitRemainingTime(ReadClock(), g_target, NULL);
     if (remaining.reached)
         CompleteCountdown(remaining);
     return RemainingTimeLabel(remaining);

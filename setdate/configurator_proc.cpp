@@ -2,48 +2,32 @@
 // and "Salir".
 #include "setdate.h"
 
+#include <commctrl.h>
+
 #include "dialog_layer.h"
 #include "long_path.h"
-#include "picker_parse.h"
 #include "save_errors.h"
 
 namespace {
 
-// One locale text of the user's locale; empty when it cannot be read.
-std::wstring UserLocaleText(LCTYPE type)
+// The moment the pickers hold: hour and minute of the time picker, the
+// date of the date picker (Gregorian, whatever calendar the user has).
+// False unless both hold a value that makes a real calendar moment.
+bool PickersMoment(TargetRecord* record)
 {
-    wchar_t text[LOCALE_NAME_MAX_LENGTH * 2] = L"";
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, ARRAYSIZE(text)) == 0)
-        return std::wstring();
-    return text;
-}
-
-// The formats the pickers show their texts in (DTS_TIMEFORMAT and
-// DTS_SHORTDATEFORMAT follow the user's locale).
-PickerFormats UserPickerFormats()
-{
-    PickerFormats formats;
-    formats.shortDate = UserLocaleText(LOCALE_SSHORTDATE);
-    formats.timeFormat = UserLocaleText(LOCALE_STIMEFORMAT);
-    formats.amDesignator = UserLocaleText(LOCALE_S1159);
-    formats.pmDesignator = UserLocaleText(LOCALE_S2359);
-    DWORD yearMax = 0;
-    if (GetCalendarInfoEx(LOCALE_NAME_USER_DEFAULT, CAL_GREGORIAN, NULL,
-                          CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, NULL, 0, &yearMax) != 0
-        && yearMax >= 100 && yearMax <= 9999)
-        formats.twoDigitYearMax = static_cast<int>(yearMax);
-    else
-        formats.twoDigitYearMax = DEFAULT_TWO_DIGIT_YEAR_MAX;
-    return formats;
-}
-
-// The window text of a control of the configurator window.
-std::wstring ControlText(int id)
-{
-    HWND control = GetDlgItem(g_hDlg, id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
-    return text;
+    SYSTEMTIME time, date;
+    if (SendMessageW(GetDlgItem(g_hDlg, IDC_TIME_PICKER), DTM_GETSYSTEMTIME, 0,
+                     reinterpret_cast<LPARAM>(&time)) != GDT_VALID
+        || SendMessageW(GetDlgItem(g_hDlg, IDC_DATE_PICKER), DTM_GETSYSTEMTIME, 0,
+                        reinterpret_cast<LPARAM>(&date)) != GDT_VALID)
+        return false;
+    const TargetRecord moment = {static_cast<int16_t>(time.wMinute), static_cast<int16_t>(time.wHour),
+                                 static_cast<int16_t>(date.wDay), static_cast<int16_t>(date.wMonth),
+                                 static_cast<int16_t>(date.wYear)};
+    if (!IsValidTargetMoment(moment))
+        return false;
+    *record = moment;
+    return true;
 }
 
 void InitializeConfigurator()
@@ -71,13 +55,12 @@ bool IsButtonCommand(WPARAM wParam, int id)
 
 } // namespace
 
-// The texts are read before the old file is touched, so a text that cannot
-// be understood leaves it as it was.
+// The pickers are read before the old file is touched, so a picker without
+// a valid moment leaves it as it was.
 void SaveTarget()
 {
     TargetRecord record;
-    if (!ParsePickerTexts(ControlText(IDC_TIME_PICKER), ControlText(IDC_DATE_PICKER),
-                          UserPickerFormats(), &record)) {
+    if (!PickersMoment(&record)) {
         ShowMessageBox(UNREADABLE_PICKERS_TEXT, ERROR_TITLE, MB_OK);
         return;
     }

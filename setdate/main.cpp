@@ -46,6 +46,16 @@ void RegisterCommonControls()
     FreeLibrary(library);
 }
 
+// The forms the countdown's caption uses, whatever the user's locale: the
+// pickers then mean the same moment everywhere and fit their width.
+const wchar_t TIME_PICKER_FORMAT[] = L"HH:mm";
+const wchar_t DATE_PICKER_FORMAT[] = L"dd/MM/yyyy";
+
+void SetPickerFormat(int id, const wchar_t* format)
+{
+    SendMessageW(GetDlgItem(g_hDlg, id), DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format));
+}
+
 void SetControlFont(int id, HFONT font)
 {
     SendMessageW(GetDlgItem(g_hDlg, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
@@ -67,6 +77,9 @@ INT_PTR ShowConfiguratorWindow(HWND parent)
     AddControl(CONTROL_LABEL, g_hDlg, IDC_DATE_LABEL, L"Fecha", 62, 0, 98, 15, CENTERED_LABEL_STYLE, 0);
     AddControl(CONTROL_BUTTON, g_hDlg, IDC_SAVE_BUTTON, L"Guardar", 4, 40, 40, 15, BUTTON_STYLE, 0);
     AddControl(CONTROL_BUTTON, g_hDlg, IDC_EXIT_BUTTON, L"Salir", 118, 40, 40, 15, BUTTON_STYLE, 0);
+
+    SetPickerFormat(IDC_TIME_PICKER, TIME_PICKER_FORMAT);
+    SetPickerFormat(IDC_DATE_PICKER, DATE_PICKER_FORMAT);
 
     HFONT hPickerFont = CreateControlFont(18, FW_NORMAL, FALSE);
     HFONT hLabelFont = CreateControlFont(12, FW_NORMAL, FALSE);

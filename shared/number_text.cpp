@@ -1,4 +1,4 @@
-// Numbers as the programs write and read them in their texts.
+// Numbers as the programs write them in their texts.
 #include "number_text.h"
 
 #include <cmath>
@@ -46,11 +46,6 @@ std::string PlainDecimal(double magnitude)
     return fraction.empty() ? whole : whole + "." + fraction;
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 } // namespace
 
 // Blank or minus, then the plain decimal of the magnitude. A value that is
@@ -64,43 +59,4 @@ std::string NumberToText(double value)
         return sign + text;
     }
     return sign + PlainDecimal(std::fabs(value));
-}
-
-// Reads [sign] digits [. digits] after the leading white space; no exponent.
-double NumberAtStart(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
-        ++i;
-
-    std::string number;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        number += text[i++];
-    bool anyDigit = false;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        number += text[i];
-        anyDigit = true;
-    }
-    if (i < text.size() && text[i] == '.') {
-        number += text[i++];
-        for (; i < text.size() && IsDigit(text[i]); ++i) {
-            number += text[i];
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit)
-        return 0.0;
-    return strtod(number.c_str(), nullptr);
-}
-
-// Rounds to the nearest integer, halves to the even neighbour, and saturates
-// at -32768 and 32767 (so "99999" gives 32767, never a wrapped value).
-int16_t FieldAtStart(const std::string& text)
-{
-    const double rounded = std::nearbyint(NumberAtStart(text));
-    if (rounded >= INT16_MAX)
-        return INT16_MAX;
-    if (rounded <= INT16_MIN)
-        return INT16_MIN;
-    return static_cast<int16_t>(rounded);
 }

@@ -43,14 +43,14 @@ int DaysInMonth(int month, int year)
     return (month == 2 && IsLeapYear(year)) ? 29 : DAYS[month - 1];
 }
 
-// Opens for reading without creating; retries while another program holds
-// the file. Sets *missing when the file or its folder does not exist.
-HANDLE OpenForLoad(const std::wstring& path, DWORD retryMs, bool* missing)
+// Opens an existing file exclusively; retries while another program holds
+// it. Sets *missing when the file or its folder does not exist.
+HANDLE OpenExisting(const std::wstring& path, DWORD access, DWORD retryMs, bool* missing)
 {
     const DWORD start = GetTickCount();
     *missing = false;
     for (;;) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
@@ -63,6 +63,32 @@ HANDLE OpenForLoad(const std::wstring& path, DWORD retryMs, bool* missing)
             return INVALID_HANDLE_VALUE;
         Sleep(LOAD_RETRY_INTERVAL_MS);
     }
+}
+
+// The last whole record of an open file, at offset (n - 1) * 10.
+LoadStatus ReadLastRecord(HANDLE file, TargetRecord* record)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size))
+        return LOAD_UNREADABLE;
+    const LONGLONG records = size.QuadPart / TARGET_RECORD_SIZE;
+    if (records == 0)
+        return LOAD_NO_TARGET;
+    LARGE_INTEGER offset;
+    offset.QuadPart = (records - 1) * TARGET_RECORD_SIZE;
+    unsigned char bytes[TARGET_RECORD_SIZE];
+    DWORD read = 0;
+    if (!SetFilePointerEx(file, offset, nullptr, FILE_BEGIN)
+        || !ReadFile(file, bytes, TARGET_RECORD_SIZE, &read, nullptr) || read != TARGET_RECORD_SIZE)
+        return LOAD_UNREADABLE;
+    *record = DecodeTargetRecord(bytes);
+    return LOAD_OK;
+}
+
+bool SameRecord(const TargetRecord& a, const TargetRecord& b)
+{
+    return a.minute == b.minute && a.hour == b.hour && a.day == b.day && a.month == b.month
+        && a.year == b.year;
 }
 
 } // namespace
@@ -87,6 +113,17 @@ TargetRecord DecodeTargetRecord(const unsigned char bytes[TARGET_RECORD_SIZE])
     record.month = GetField(bytes + 6);
     record.year = GetField(bytes + 8);
     return record;
+}
+
+// Low 8 bits of minute, hour, day and month, as unsigned values.
+TargetRecord LowByteFields(const TargetRecord& record)
+{
+    TargetRecord low = record;
+    low.minute = static_cast<int16_t>(record.minute & 0xFF);
+    low.hour = static_cast<int16_t>(record.hour & 0xFF);
+    low.day = static_cast<int16_t>(record.day & 0xFF);
+    low.month = static_cast<int16_t>(record.month & 0xFF);
+    return low;
 }
 
 // Gregorian calendar check over the years a SYSTEMTIME can convert.
@@ -146,36 +183,46 @@ LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record, DWOR
 {
     QuietErrorMode quiet;
     bool missing = false;
-    HANDLE file = OpenForLoad(path, retryMs, &missing);
+    HANDLE file = OpenExisting(path, GENERIC_READ, retryMs, &missing);
     if (file == INVALID_HANDLE_VALUE)
         return missing ? LOAD_MISSING : LOAD_UNREADABLE;
 
-    LoadStatus status = LOAD_UNREADABLE;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size)) {
-        const LONGLONG records = size.QuadPart / TARGET_RECORD_SIZE;
-        if (records == 0) {
-            status = LOAD_NO_TARGET;
-        } else {
-            LARGE_INTEGER offset;
-            offset.QuadPart = (records - 1) * TARGET_RECORD_SIZE;
-            unsigned char bytes[TARGET_RECORD_SIZE];
-            DWORD read = 0;
-            if (SetFilePointerEx(file, offset, nullptr, FILE_BEGIN)
-                && ReadFile(file, bytes, TARGET_RECORD_SIZE, &read, nullptr)
-                && read == TARGET_RECORD_SIZE) {
-                const TargetRecord loaded = DecodeTargetRecord(bytes);
-                if (IsValidTargetMoment(loaded)) {
-                    *record = loaded;
-                    status = LOAD_OK;
-                } else {
-                    status = LOAD_NO_TARGET;
-                }
-            }
-        }
+    TargetRecord loaded;
+    LoadStatus status = ReadLastRecord(file, &loaded);
+    CloseHandle(file);
+    if (status != LOAD_OK)
+        return status;
+    if (!IsValidTargetMoment(LowByteFields(loaded)))
+        return LOAD_NO_TARGET;
+    *record = loaded;
+    return LOAD_OK;
+}
+
+// The file stays held from the read to the delete, so a record stored in
+// between cannot be lost. Where the handle cannot mark the file for
+// deletion, falls back to the delete by name.
+void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& record)
+{
+    QuietErrorMode quiet;
+    bool missing = false;
+    HANDLE file = OpenExisting(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
+                               DEFAULT_LOAD_RETRY_MS, &missing);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    TargetRecord last;
+    const bool same = ReadLastRecord(file, &last) == LOAD_OK && SameRecord(last, record);
+    bool deleted = false;
+    if (same) {
+        FILE_BASIC_INFO basic = {};  // zero times: left as they are
+        basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        deleted = SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                             sizeof disposition) != FALSE;
     }
     CloseHandle(file);
-    return status;
+    if (same && !deleted)
+        RemoveTargetFile(path);
 }
 
 // Clears read-only/hidden/system first so that the delete can succeed.

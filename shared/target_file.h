@@ -22,6 +22,10 @@ constexpr wchar_t TARGET_FILE_NAME[] = L"diminuto.log";
 void EncodeTargetRecord(const TargetRecord& record, unsigned char bytes[TARGET_RECORD_SIZE]);
 TargetRecord DecodeTargetRecord(const unsigned char bytes[TARGET_RECORD_SIZE]);
 
+// The record as the countdown reads it: minute, hour, day and month keep
+// only their low 8 bits (unsigned), the year all 16.
+TargetRecord LowByteFields(const TargetRecord& record);
+
 // True when the record is a real calendar moment that SYSTEMTIME accepts:
 // month 1-12, day within that month, hour 0-23, minute 0-59, year 1601-30827.
 bool IsValidTargetMoment(const TargetRecord& record);
@@ -46,14 +50,22 @@ enum LoadStatus {
     LOAD_NO_TARGET    // no whole record, or the last one is no valid moment
 };
 
+constexpr DWORD DEFAULT_LOAD_RETRY_MS = 2000;
+
 // Load: reads only the last whole record, at offset (n - 1) * 10. When the
 // file is held by another program, retries for up to retryMs milliseconds.
+// The record is judged as the countdown reads it (LowByteFields) and comes
+// back as stored.
 LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record,
-                            DWORD retryMs = 2000);
+                            DWORD retryMs = DEFAULT_LOAD_RETRY_MS);
 
 // Remove: attributes reset to FILE_ATTRIBUTE_ARCHIVE, then delete.
 // Failures are ignored (and leave no system error box).
 void RemoveTargetFile(const std::wstring& path);
+
+// Remove, only while the file's last whole record is still `record`: a file
+// that holds another target, or cannot be read, is left alone.
+void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& record);
 
 // Store steps 4 to 7: open (GENERIC_WRITE, share 0, OPEN_ALWAYS), count the
 // whole records, write the record at n * 10, close. Returns 0 on success,

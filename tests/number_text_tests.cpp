@@ -1,4 +1,4 @@
-// Number texts: writing with 15 significant digits and reading a leading number.
+// Number texts: writing with 15 significant digits.
 #include <gtest/gtest.h>
 
 #include "number_text.h"
@@ -15,26 +15,4 @@ TEST(NumberToText, BlankOrMinusThenShortestDecimal)
     };
     for (const auto& c : cases)
         EXPECT_EQ(NumberToText(c.value), c.text) << "value " << testing::PrintToString(c.value);
-}
-
-TEST(NumberAtStart, ReadsTheLeadingNumberAfterWhiteSpace)
-{
-    const struct { const char* text; double value; } cases[] = {
-        {"12", 12}, {"  12", 12}, {"\t\r\n-3.5x", -3.5}, {"+7", 7}, {".5", 0.5}, {"5.", 5},
-        {"12abc", 12}, {"1e3", 1}, {"3.4.5", 3.4}, {"1 2", 1}, {"0012", 12},
-        {"", 0}, {"abc", 0}, {"-", 0}, {".", 0}, {"- 5", 0}, {"x12", 0}, {"\v12", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(NumberAtStart(c.text), c.value) << "text " << testing::PrintToString(c.text);
-}
-
-TEST(FieldAtStart, RoundsToNearestAndSaturatesAtSixteenBits)
-{
-    const struct { const char* text; int16_t value; } cases[] = {
-        {"2026", 2026}, {"2.4", 2}, {"2.6", 3}, {"-2.6", -3}, {"2.5", 2}, {"3.5", 4},
-        {"32767", 32767}, {"32767.6", 32767}, {"40000", 32767}, {"-32768", -32768},
-        {"-40000", -32768}, {"99999999999999999999999999", 32767}, {"x", 0}, {" 08", 8},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FieldAtStart(c.text), c.value) << "text " << testing::PrintToString(c.text);
 }

@@ -28,6 +28,20 @@ CountdownTarget Target(int year, int month, int day, int hour, int minute)
 
 const wchar_t REACHED[] = L"reached";
 
+// A zone without daylight saving, and Madrid's: UTC+1, summer time (UTC+2)
+// from the last Sunday of March 02:00 to the last Sunday of October 03:00.
+const TIME_ZONE_INFORMATION NO_DST = {};
+TIME_ZONE_INFORMATION MadridZone()
+{
+    TIME_ZONE_INFORMATION zone = {};
+    zone.Bias = -60;
+    zone.StandardDate = {0, 10, 0, 5, 3, 0, 0, 0};
+    zone.DaylightDate = {0, 3, 0, 5, 2, 0, 0, 0};
+    zone.DaylightBias = -60;
+    return zone;
+}
+const TIME_ZONE_INFORMATION MADRID = MadridZone();
+
 } // namespace
 
 TEST(CountdownTarget, KeepsLowBytesAndTheWholeYear)
@@ -52,13 +66,15 @@ TEST(MinutesBetween, WholeMinutesEitherWay)
     EXPECT_EQ(MinutesBetween(Moment(2026, 2, 30, 0, 0), Moment(1601, 1, 1, 0, 5)), 5);
 }
 
-// Each row: now, target, the label shown (or REACHED for the completion).
+// Each row: now, target, the label shown (or REACHED for the completion);
+// in the zone without daylight saving unless a zone is given.
 TEST(SplitRemainingTime, LabelsAndCompletion)
 {
     const struct {
         SYSTEMTIME now;
         CountdownTarget target;
         const wchar_t* label;
+        const TIME_ZONE_INFORMATION* zone = &NO_DST;
     } cases[] = {
         {Moment(2026, 12, 8, 9, 30, 0), Target(2026, 12, 8, 10, 0), L"0d 0h 29m 60s "},
         {Moment(2026, 12, 8, 9, 59, 0), Target(2026, 12, 8, 10, 0), L"0d 0h 0m 60s "},
@@ -77,9 +93,24 @@ TEST(SplitRemainingTime, LabelsAndCompletion)
         {Moment(2026, 12, 30, 12, 0, 0), Target(2027, 1, 2, 12, 0), L"2d 23h 59m 60s "},
         {Moment(2028, 2, 28, 12, 0, 20), Target(2028, 3, 1, 12, 0), L"1d 23h 59m 40s "},
         {Moment(2027, 2, 28, 12, 0, 20), Target(2027, 3, 1, 12, 0), L"0d 23h 59m 40s "},
+        // Minute counts beyond 32 bits.
+        {Moment(2026, 12, 8, 10, 0, 15), Target(10193, 1, 22, 14, 16), L"2982616d 4h 15m 45s "},
+        {Moment(2026, 12, 8, 10, 0, 15), Target(30827, 12, 31, 23, 59), L"10519372d 13h 58m 45s "},
+        // Real hours across the changes: 23 in spring, 25 in autumn.
+        {Moment(2027, 3, 27, 12, 0, 0), Target(2027, 3, 28, 12, 0), L"0d 22h 59m 60s ", &MADRID},
+        {Moment(2027, 3, 28, 1, 59, 0), Target(2027, 3, 28, 3, 0), L"0d 0h 0m 60s ", &MADRID},
+        {Moment(2027, 3, 28, 1, 59, 59), Target(2027, 3, 28, 3, 0), REACHED, &MADRID},
+        {Moment(2027, 10, 30, 12, 0, 0), Target(2027, 10, 31, 12, 0), L"1d 0h 59m 60s ", &MADRID},
+        {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 3, 0), L"0d 2h 0m 60s ", &MADRID},
+        // Completion stays on the wall clock: a target in the skipped hour
+        // once the clock has passed it, one in the repeated hour at its
+        // first occurrence.
+        {Moment(2027, 3, 28, 3, 0, 0), Target(2027, 3, 28, 2, 30), REACHED, &MADRID},
+        {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 2, 30), L"0d 0h 30m 60s ", &MADRID},
+        {Moment(2027, 10, 31, 2, 29, 59), Target(2027, 10, 31, 2, 30), REACHED, &MADRID},
     };
     for (const auto& c : cases) {
-        const RemainingTime r = SplitRemainingTime(c.now, c.target);
+        const RemainingTime r = SplitRemainingTime(c.now, c.target, c.zone);
         const std::wstring shown = r.reached ? REACHED : RemainingTimeLabel(r);
         EXPECT_EQ(shown, c.label) << "now " << c.now.wYear << "-" << c.now.wMonth << "-"
                                   << c.now.wDay << " " << c.now.wHour << ":" << c.now.wMinute

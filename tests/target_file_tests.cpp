@@ -143,6 +143,7 @@ TEST(TargetRecordValidity, CalendarAndRange)
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsValidTargetMoment(c.record), c.valid) << testing::PrintToString(c.record);
+    EXPECT_EQ(LowByteFields({300, 0x0117, -1, 0x0203, -5}), (TargetRecord{44, 23, 255, 3, -5}));
 }
 
 TEST(TargetPaths, DirectoryKeepsTheLastBackslash)
@@ -164,6 +165,12 @@ TEST_F(TargetFileTest, LoadTakesTheLastWholeRecordOnly)
     TargetRecord loaded = {};
     ASSERT_EQ(LoadTargetRecord(file_, &loaded), LOAD_OK);
     EXPECT_EQ(loaded, DECEMBER_8_2026_2130);
+
+    // Judged by the low bytes the countdown keeps: minute 300 is minute 44.
+    const TargetRecord minute300 = {300, 0x0115, 8, 12, 2026};
+    WriteBytes(file_, RecordBytes(minute300));
+    ASSERT_EQ(LoadTargetRecord(file_, &loaded), LOAD_OK);
+    EXPECT_EQ(loaded, minute300);
 }
 
 TEST_F(TargetFileTest, LoadWithoutAWholeRecordFindsNoTarget)
@@ -250,6 +257,27 @@ TEST_F(TargetFileTest, RemoveDeletesAReadOnlyHiddenFile)
     RemoveTargetFile(file_);
     EXPECT_FALSE(FileExists(file_));
     RemoveTargetFile(file_);  // nothing left: no error
+}
+
+// Only the record the countdown loaded goes; a newer one, or a file that
+// cannot be read, stays as it is.
+TEST_F(TargetFileTest, RemoveHoldingDeletesOnlyItsOwnRecord)
+{
+    const Bytes newer = RecordBytes(DECEMBER_8_2026_2130) + RecordBytes(JANUARY_1_2030_0000);
+    WriteBytes(file_, newer);
+    RemoveTargetFileHolding(file_, DECEMBER_8_2026_2130);
+    EXPECT_EQ(ReadBytes(file_), newer);
+
+    HANDLE held = HoldExclusively(file_);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    RemoveTargetFileHolding(file_, JANUARY_1_2030_0000);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(file_), newer);
+
+    ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    RemoveTargetFileHolding(file_, JANUARY_1_2030_0000);
+    EXPECT_FALSE(FileExists(file_));
+    RemoveTargetFileHolding(file_, JANUARY_1_2030_0000);  // nothing left: no error
 }
 
 // A fresh file gets the record at 0; a 25-byte file at 20, over the partial one.
