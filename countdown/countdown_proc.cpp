@@ -1,12 +1,32 @@
-// CountdownProc: the countdown window's events (initialisation with the
-// target file, timer, hot key, click, focus, clean-up).
+// CountdownProc: the countdown window's events (initialization with the
+// target file, timer, hot key, click, focus, clean-up), the time left that
+// the label shows, and the completion sequence.
 #include "countdown.h"
 
+#include <string>
+
 #include "dialog_layer.h"
+#include "remaining_time.h"
 
 namespace {
 
-constexpr UINT HOTKEY_KEY_C = 0x43;
+constexpr UINT_PTR IDT_COUNTDOWN = 105;
+constexpr UINT COUNTDOWN_PERIOD_MS = 1000;
+constexpr UINT HOTKEY_KEY = 'C';  // with MOD_ALT
+
+const wchar_t MESSAGE_TITLE[] = L"Programador ...";
+const wchar_t COMPLETION_TEXT[] = L"Enhorabuena ya hemos llegado a la fecha deseada ...";
+const wchar_t UNREADABLE_TEXT[] =
+    L"No se pudo leer el fichero diminuto.log; puede que otro programa lo este usando ...";
+const wchar_t NO_TARGET_TEXT[] =
+    L"El fichero diminuto.log no guarda ninguna fecha valida; elija una con setdate ...";
+
+std::wstring g_appDir;          // the program's directory, ending in '\'
+HWND g_savedFocus = NULL;       // focus kept across deactivation
+CountdownTarget g_target = {};  // the target moment
+TargetRecord g_loadedRecord = {};  // the record it was loaded from
+ATOM g_hotkeyAtom = 0;          // id of the Alt+C hot key
+int g_visible = 0;              // 1 while shown, 0 while Alt+C hides it
 
 // Alt+C, its id a global atom named after the time of day.
 void RegisterCountdownHotkey(HWND window)
@@ -14,7 +34,57 @@ void RegisterCountdownHotkey(HWND window)
     SYSTEMTIME now;
     GetLocalTime(&now);
     g_hotkeyAtom = GlobalAddAtomA(HotkeyAtomName(now).c_str());
-    RegisterHotKey(window, g_hotkeyAtom, MOD_ALT, HOTKEY_KEY_C);
+    RegisterHotKey(window, g_hotkeyAtom, MOD_ALT, HOTKEY_KEY);
+}
+
+// Idempotent: g_hotkeyAtom is 0 once released.
+void ReleaseHotkey()
+{
+    if (!g_hotkeyAtom)
+        return;
+    UnregisterHotKey(g_hDlg, g_hotkeyAtom);
+    GlobalDeleteAtom(g_hotkeyAtom);
+    g_hotkeyAtom = 0;
+}
+
+// A window ended during initialization never sees WM_DESTROY, so the hot
+// key is given back here first.
+void EndCountdown()
+{
+    ReleaseHotkey();
+    EndDialogWindow(g_hDlg, 0);
+}
+
+// Date and time from one reading, so midnight cannot pair one day's time
+// with the next day's date.
+SYSTEMTIME ReadClock()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    now.wMilliseconds = 0;
+    return now;
+}
+
+// Final label, timer stopped, message, target file removed (unless it now
+// holds another target, stored meanwhile), window ended.
+void CompleteCountdown(const RemainingTime& remaining)
+{
+    SetWindowTextW(GetDlgItem(g_hDlg, IDC_COUNTDOWN_LABEL), CompletionLabel(remaining).c_str());
+    KillTimer(g_hDlg, IDT_COUNTDOWN);
+    ShowMessageBox(COMPLETION_TEXT, MESSAGE_TITLE, MB_OK);
+    RemoveTargetFileHolding(TargetFilePath(g_appDir), g_loadedRecord);
+    EndCountdown();
+}
+
+// The label text for the time left until g_target ("3d 4h 12m 37s "). When
+// the target moment has come, first runs the completion sequence, which
+// ends the window; the text then goes nowhere.
+std::wstring RemainingTimeText()
+{
+    const RemainingTime remaining = SplitRemainingTime(ReadClock(), g_target, NULL);
+    if (remaining.reached)
+        CompleteCountdown(remaining);
+    return RemainingTimeLabel(remaining);
 }
 
 // Tells the user why there is nothing to count, then ends unseen.
@@ -47,7 +117,7 @@ bool LoadCountdownTarget()
 }
 
 // Runs while the window is still hidden; may end it before it is shown.
-void InitialiseCountdown(HWND window)
+void InitializeCountdown(HWND window)
 {
     RegisterCountdownHotkey(window);
     g_visible = 1;
@@ -92,28 +162,10 @@ void ReleaseTimerAndHotkey()
 
 }  // namespace
 
-// Idempotent: g_hotkeyAtom is 0 once released.
-void ReleaseHotkey()
-{
-    if (!g_hotkeyAtom)
-        return;
-    UnregisterHotKey(g_hDlg, g_hotkeyAtom);
-    GlobalDeleteAtom(g_hotkeyAtom);
-    g_hotkeyAtom = 0;
-}
-
-// A window ended during initialisation never sees WM_DESTROY, so the hot key
-// is given back here first.
-void EndCountdown()
-{
-    ReleaseHotkey();
-    EndDialogWindow(g_hDlg, 0);
-}
-
 LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG)
-        InitialiseCountdown(window);
+        InitializeCountdown(window);
     else if (message == WM_NCACTIVATE)
         KeepFocus(wParam != 0);
     else if (message == WM_COMMAND && LOWORD(wParam) == IDC_COUNTDOWN_LABEL)

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr ULONGLONG TICKS_PER_MINUTE = 600000000ULL;  // 100-ns FILETIME units
+
 ULONGLONG FileTimeTicks(const FILETIME& fileTime)
 {
     ULARGE_INTEGER ticks;
@@ -86,6 +88,28 @@ std::wstring LabelWithSeconds(const RemainingTime& remaining, int32_t seconds)
         + std::to_wstring(remaining.minutes) + L"m " + std::to_wstring(seconds) + L"s ";
 }
 
+// Minutes since 1601 (UTC) of second 0 of a local wall-clock minute, by the
+// rules that `zone` (NULL: the system's current zone) gives for that date.
+// The clock shifts by an hour at a daylight-saving change: a moment an hour
+// earlier that shows the same wall-clock minute is its first occurrence,
+// the one taken. False when it cannot be converted.
+bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone,
+                             int64_t* minutes)
+{
+    SYSTEMTIME minute = local;
+    minute.wDayOfWeek = 0;
+    minute.wSecond = 0;
+    minute.wMilliseconds = 0;
+    ULONGLONG ticks = LocalToUtcTicks(minute, zone);
+    if (ticks == 0)
+        return false;
+    const ULONGLONG HOUR_TICKS = 60 * TICKS_PER_MINUTE;
+    if (ticks > HOUR_TICKS && ShowsAs(ticks - HOUR_TICKS, minute, zone))
+        ticks -= HOUR_TICKS;
+    *minutes = static_cast<int64_t>(ticks / TICKS_PER_MINUTE);
+    return true;
+}
+
 } // namespace
 
 // Low 8 bits of hour, minute, day, month; the year whole.
@@ -105,25 +129,6 @@ int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b)
 {
     const int64_t difference = MinutesSince1601(a) - MinutesSince1601(b);
     return difference < 0 ? -difference : difference;
-}
-
-// The clock shifts by an hour at a daylight-saving change; a moment an hour
-// earlier that shows the same wall-clock minute is its first occurrence.
-bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone,
-                             int64_t* minutes)
-{
-    SYSTEMTIME minute = local;
-    minute.wDayOfWeek = 0;
-    minute.wSecond = 0;
-    minute.wMilliseconds = 0;
-    ULONGLONG ticks = LocalToUtcTicks(minute, zone);
-    if (ticks == 0)
-        return false;
-    const ULONGLONG HOUR_TICKS = 60 * TICKS_PER_MINUTE;
-    if (ticks > HOUR_TICKS && ShowsAs(ticks - HOUR_TICKS, minute, zone))
-        ticks -= HOUR_TICKS;
-    *minutes = static_cast<int64_t>(ticks / TICKS_PER_MINUTE);
-    return true;
 }
 
 // The countdown shows whole minutes to the minute before the target plus the

@@ -19,19 +19,10 @@ struct CountdownTarget {
 
 CountdownTarget CountdownTargetFromRecord(const TargetRecord& record);
 
-constexpr ULONGLONG TICKS_PER_MINUTE = 600000000ULL;
-
 // Whole minutes between two moments (absolute value); a conversion that
 // fails counts as 0 ticks. 64 bits: the years 1601-30827 span more minutes
 // than 32 bits hold.
 int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b);
-
-// Minutes since 1601 (UTC) of second 0 of a local wall-clock minute, by the
-// rules that `zone` (NULL: the system's current zone) gives for that date.
-// A moment that the clock shows twice (the hour repeated when summer time
-// ends) gives its first occurrence. False when it cannot be converted.
-bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone,
-                             int64_t* minutes);
 
 struct RemainingTime {
     int32_t days;

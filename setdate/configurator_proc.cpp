@@ -3,12 +3,18 @@
 #include "setdate.h"
 
 #include <commctrl.h>
+#include <string>
 
 #include "dialog_layer.h"
 #include "long_path.h"
 #include "save_errors.h"
+#include "target_file.h"
 
 namespace {
+
+std::wstring g_appDir;          // the program's directory, ending in '\'
+HWND g_savedFocus = NULL;       // focus kept across deactivation
+TargetRecord g_target = {};     // the record built by the last save
 
 // The moment the pickers hold: hour and minute of the time picker, the
 // date of the date picker (Gregorian, whatever calendar the user has).
@@ -53,10 +59,9 @@ bool IsButtonCommand(WPARAM wParam, int id)
     return LOWORD(wParam) == id && HIWORD(wParam) <= 1;
 }
 
-} // namespace
-
-// The pickers are read before the old file is touched, so a picker without
-// a valid moment leaves it as it was.
+// Stores the pickers' moment in the target file and tells the user. The
+// pickers are read before the old file is touched, so a picker without a
+// valid moment leaves it as it was.
 void SaveTarget()
 {
     TargetRecord record;
@@ -74,6 +79,8 @@ void SaveTarget()
         ExitProcess(EXIT_FILE_SYSTEM_FAILURE);
     ShowMessageBox(report.text.c_str(), report.title, MB_OK);
 }
+
+} // namespace
 
 LRESULT CALLBACK ConfiguratorProc(HWND window, UINT message, WPARAM wParam, LPARAM)
 {

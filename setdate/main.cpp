@@ -1,14 +1,14 @@
+// setdate's entry and its window: a time picker, a date picker, their
+// labels, and the buttons "Guardar" and "Salir".
 #include "setdate.h"
 
 #include <commctrl.h>
 
 #include "dialog_layer.h"
+#include "resource.h"
+#include "scoped_win.h"
 
-// Program-wide state
 HWND g_hDlg = NULL;
-std::wstring g_appDir;
-HWND g_savedFocus = NULL;
-TargetRecord g_target = {};
 
 namespace {
 
@@ -21,9 +21,13 @@ const DWORD COMMON_CONTROL_CLASSES = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_
 const wchar_t PICKER_CLASS[] = L"SysDateTimePick32";
 const wchar_t PICKER_TEXT[] = L"SysDateTimePick32_1";
 const DWORD TIME_PICKER_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_TIMEFORMAT;
+static_assert(TIME_PICKER_STYLE == 0x50010009, "time picker style");
 const DWORD DATE_PICKER_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_SHORTDATEFORMAT;
+static_assert(DATE_PICKER_STYLE == 0x50010000, "date picker style");
 const DWORD CENTERED_LABEL_STYLE = WS_CHILD | WS_VISIBLE | SS_CENTER;
+static_assert(CENTERED_LABEL_STYLE == 0x50000001, "label style");
 const DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+static_assert(BUTTON_STYLE == 0x50010000, "button style");
 
 // Registers the common control classes through COMCTL32.DLL looked up by
 // name (so the program does not import it), with the older
@@ -61,12 +65,10 @@ void SetControlFont(int id, HFONT font)
     SendMessageW(GetDlgItem(g_hDlg, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
 }
 
-} // namespace
-
 INT_PTR ShowConfiguratorWindow(HWND parent)
 {
     g_hDlg = CreateDialogWindow(parent, L"Configura tu Tiempo ...", 77, 73, 160, 60, 0, 0);
-    SetDialogIcon(g_hDlg, L"#200");
+    SetDialogIcon(g_hDlg, MAKEINTRESOURCEW(IDI_SETDATE));
 
     // Creation order is the tab order.
     AddControl(PICKER_CLASS, g_hDlg, IDC_TIME_PICKER, PICKER_TEXT, 5, 15, 55, 20,
@@ -77,27 +79,24 @@ INT_PTR ShowConfiguratorWindow(HWND parent)
     AddControl(CONTROL_LABEL, g_hDlg, IDC_DATE_LABEL, L"Fecha", 62, 0, 98, 15, CENTERED_LABEL_STYLE, 0);
     AddControl(CONTROL_BUTTON, g_hDlg, IDC_SAVE_BUTTON, L"Guardar", 4, 40, 40, 15, BUTTON_STYLE, 0);
     AddControl(CONTROL_BUTTON, g_hDlg, IDC_EXIT_BUTTON, L"Salir", 118, 40, 40, 15, BUTTON_STYLE, 0);
-
     SetPickerFormat(IDC_TIME_PICKER, TIME_PICKER_FORMAT);
     SetPickerFormat(IDC_DATE_PICKER, DATE_PICKER_FORMAT);
 
-    HFONT hPickerFont = CreateControlFont(18, FW_NORMAL, FALSE);
-    HFONT hLabelFont = CreateControlFont(12, FW_NORMAL, FALSE);
-    HFONT hButtonFont = CreateControlFont(8, FW_BOLD, TRUE);
-    SetControlFont(IDC_TIME_PICKER, hPickerFont);
-    SetControlFont(IDC_TIME_LABEL, hLabelFont);
-    SetControlFont(IDC_DATE_PICKER, hPickerFont);
-    SetControlFont(IDC_DATE_LABEL, hLabelFont);
-    SetControlFont(IDC_SAVE_BUTTON, hButtonFont);
-    SetControlFont(IDC_EXIT_BUTTON, hButtonFont);
+    // Deleted once the window has gone.
+    const ScopedFont hPickerFont(CreateControlFont(18, FW_NORMAL, FALSE));
+    const ScopedFont hLabelFont(CreateControlFont(12, FW_NORMAL, FALSE));
+    const ScopedFont hButtonFont(CreateControlFont(8, FW_BOLD, TRUE));
+    SetControlFont(IDC_TIME_PICKER, hPickerFont.Get());
+    SetControlFont(IDC_TIME_LABEL, hLabelFont.Get());
+    SetControlFont(IDC_DATE_PICKER, hPickerFont.Get());
+    SetControlFont(IDC_DATE_LABEL, hLabelFont.Get());
+    SetControlFont(IDC_SAVE_BUTTON, hButtonFont.Get());
+    SetControlFont(IDC_EXIT_BUTTON, hButtonFont.Get());
 
-    INT_PTR result = ShowDialogModal(g_hDlg, ConfiguratorProc);
-
-    DeleteObject(hPickerFont);
-    DeleteObject(hLabelFont);
-    DeleteObject(hButtonFont);
-    return result;
+    return ShowDialogModal(g_hDlg, ConfiguratorProc);
 }
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

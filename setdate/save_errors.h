@@ -4,16 +4,31 @@
 #include <windows.h>
 #include <string>
 
-// Error number of an open that failed for any reason: the later file steps
-// then meet no open file.
-constexpr int ERROR_BAD_FILE_NUMBER = 52;
+// The numbered errors a save can report.
+enum SaveError {
+    SAVE_ILLEGAL_FUNCTION_CALL = 5,
+    SAVE_OUT_OF_MEMORY = 7,
+    SAVE_INTERNAL_ERROR = 51,
+    SAVE_BAD_FILE_NAME_OR_NUMBER = 52,  // any failed open: the later steps meet no file
+    SAVE_FILE_NOT_FOUND = 53,
+    SAVE_DEVICE_IO_ERROR = 57,
+    SAVE_DISK_FULL = 61,
+    SAVE_INPUT_PAST_END = 62,
+    SAVE_TOO_MANY_FILES = 67,
+    SAVE_DEVICE_UNAVAILABLE = 68,
+    SAVE_PERMISSION_DENIED = 70,
+    SAVE_DISK_NOT_READY = 71,
+    SAVE_DISK_MEDIA_ERROR = 72,
+    SAVE_RENAME_ACROSS_DISKS = 74,
+    SAVE_PATH_FILE_ACCESS_ERROR = 75,
+    SAVE_PATH_NOT_FOUND = 76,
+    SAVE_ENDS_PROCESS = -1  // no message: the process ends at once
+};
 
-// Returned by SaveErrorNumber for the system errors that end the process.
-constexpr int ERROR_ENDS_PROCESS = -1;
 constexpr UINT EXIT_FILE_SYSTEM_FAILURE = 255;
 
 // The error number of a failing file call's system error code (0 and
-// unlisted codes give 75), or ERROR_ENDS_PROCESS for codes 7, 9 and 10.
+// unlisted codes give 75), or SAVE_ENDS_PROCESS for codes 7, 9 and 10.
 int SaveErrorNumber(DWORD systemError);
 
 // The fixed English text of an error number; empty for an unknown number.

@@ -1,20 +1,34 @@
+// The dialog layer: in-memory dialog templates, controls in dialog units,
+// colours, icons and the polling modal display.
 #include "dialog_layer.h"
 
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
+#include "scoped_win.h"
+
 namespace {
 
-enum RecordKind { KIND_WINDOW, KIND_LABEL, KIND_BUTTON, KIND_NAMED_CLASS };
+constexpr DWORD DIALOG_DEFAULT_STYLE =
+    WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(DIALOG_DEFAULT_STYLE == 0x80C000D4, "default dialog style");
+constexpr DWORD DIALOG_ADDED_STYLE = DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(DIALOG_ADDED_STYLE == 0x54, "bits added to every dialog style");
+// Every window is created hidden; the modal display shows it.
+constexpr DWORD DIALOG_REMOVED_STYLE = WS_VISIBLE | DS_SYSMODAL;
+static_assert(DIALOG_REMOVED_STYLE == 0x10000002, "bits removed from every dialog style");
+constexpr DWORD LABEL_DEFAULT_STYLE = WS_CHILD | WS_VISIBLE | SS_LEFT;
+static_assert(LABEL_DEFAULT_STYLE == 0x50000000, "default label style");
+constexpr DWORD BUTTON_DEFAULT_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+static_assert(BUTTON_DEFAULT_STYLE == 0x50010000, "default button style");
+constexpr DWORD CONTROL_ADDED_STYLE = WS_CHILD | WS_VISIBLE;
+constexpr UINT FULL_REDRAW = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
 
 // One record per layer window and per control, looked up by handle.
 struct WindowRecord {
     HWND handle;
     HWND parent;
-    RecordKind kind;
-    DWORD style;
-    DWORD exStyle;
     int showState;
     HFONT dialogFont;
     DialogCallback callback;
@@ -49,21 +63,14 @@ const wchar_t DIALOG_FONT_FACE[] = L"MS Sans Serif";
 const WORD DIALOG_FONT_POINTS = 8;
 const WORD DIALOG_FONT_WEIGHT = FW_BOLD;
 
+// The records are only touched on the user-interface thread; the spin lock
+// keeps the list whole should a window procedure ever run on another one.
+// It is held only while the list is searched or changed, never across a
+// call that sends messages, which could come back into the layer.
 std::vector<WindowRecord> g_records;
 volatile LONG g_recordLock = 0;
-HWND g_activeWindow = NULL;
 
-// Spin lock around the record list; never held across a call that sends messages.
-void LockRecords()
-{
-    while (InterlockedExchange(&g_recordLock, -1) != 0) {
-    }
-}
-
-void UnlockRecords()
-{
-    InterlockedExchange(&g_recordLock, 0);
-}
+INT_PTR CALLBACK DialogLayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 WindowRecord* FindRecordLocked(HWND handle)
 {
@@ -78,19 +85,17 @@ WindowRecord* FindRecordLocked(HWND handle)
 // A copy of the record of `handle`; false when it has none.
 bool GetRecord(HWND handle, WindowRecord* out)
 {
-    LockRecords();
+    const ScopedSpinLock lock(g_recordLock);
     const WindowRecord* record = FindRecordLocked(handle);
     if (record)
         *out = *record;
-    UnlockRecords();
     return record != nullptr;
 }
 
 void AddRecord(const WindowRecord& record)
 {
-    LockRecords();
+    const ScopedSpinLock lock(g_recordLock);
     g_records.push_back(record);
-    UnlockRecords();
 }
 
 bool BrushInUseLocked(HBRUSH brush)
@@ -101,33 +106,37 @@ bool BrushInUseLocked(HBRUSH brush)
     return false;
 }
 
-// Drops the records of a window and its controls, with their brushes and icons.
-void ReleaseRecords(HWND window)
+// Takes the records of a window and its controls out of the list, with the
+// brushes that no other record uses.
+std::vector<WindowRecord> TakeRecords(HWND window, std::vector<HBRUSH>* unused)
 {
-    std::vector<WindowRecord> released;
-    LockRecords();
+    const ScopedSpinLock lock(g_recordLock);
+    std::vector<WindowRecord> taken;
     for (size_t i = 0; i < g_records.size();) {
         if (g_records[i].handle == window || g_records[i].parent == window) {
-            released.push_back(g_records[i]);
+            taken.push_back(g_records[i]);
             g_records.erase(g_records.begin() + i);
         } else {
             ++i;
         }
     }
-    std::vector<HBRUSH> unused;
-    for (const WindowRecord& record : released) {
+    for (const WindowRecord& record : taken) {
         if (record.brush && !BrushInUseLocked(record.brush)) {
             bool listed = false;
-            for (HBRUSH brush : unused)
+            for (HBRUSH brush : *unused)
                 listed = listed || brush == record.brush;
             if (!listed)
-                unused.push_back(record.brush);
+                unused->push_back(record.brush);
         }
     }
-    if (g_activeWindow == window)
-        g_activeWindow = NULL;
-    UnlockRecords();
+    return taken;
+}
 
+// Drops the records of a window and its controls, with their brushes and icons.
+void ReleaseRecords(HWND window)
+{
+    std::vector<HBRUSH> unused;
+    const std::vector<WindowRecord> released = TakeRecords(window, &unused);
     for (HBRUSH brush : unused)
         DeleteObject(brush);
     for (const WindowRecord& record : released) {
@@ -161,12 +170,12 @@ int ShowStateFromStyle(DWORD style)
 HICON LoadIconResource(const wchar_t* name, int size)
 {
     const wchar_t* resource = name;
-    if (name[0] == L'#')
+    if (!IS_INTRESOURCE(name) && name[0] == L'#')
         resource = MAKEINTRESOURCEW(_wtoi(name + 1));
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(NULL), resource, IMAGE_ICON, size, size, 0));
 }
 
-void CreateControl(RecordKind kind, const wchar_t* className, HWND parent, int id,
+void CreateControl(const wchar_t* className, HWND parent, int id,
                    const wchar_t* text, short x, short y, short cx, short cy,
                    DWORD style, DWORD exStyle)
 {
@@ -185,9 +194,6 @@ void CreateControl(RecordKind kind, const wchar_t* className, HWND parent, int i
     WindowRecord record = {};
     record.handle = control;
     record.parent = parent;
-    record.kind = kind;
-    record.style = style;
-    record.exStyle = exStyle;
     AddRecord(record);
 }
 
@@ -243,9 +249,6 @@ HWND CreateDialogWindow(HWND owner, const wchar_t* caption, short x, short y,
     WindowRecord record = {};
     record.handle = window;
     record.parent = owner;
-    record.kind = KIND_WINDOW;
-    record.style = style;
-    record.exStyle = exStyle;
     record.showState = ShowStateFromStyle(style);
     record.dialogFont = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
     AddRecord(record);
@@ -267,16 +270,17 @@ void SetDialogIcon(HWND window, const wchar_t* name)
 
     HICON oldBig = NULL;
     HICON oldSmall = NULL;
-    LockRecords();
-    if (WindowRecord* stored = FindRecordLocked(window)) {
-        oldBig = stored->bigIcon;
-        stored->bigIcon = bigIcon;
-        if (smallIcon) {
-            oldSmall = stored->smallIcon;
-            stored->smallIcon = smallIcon;
+    {
+        const ScopedSpinLock lock(g_recordLock);
+        if (WindowRecord* stored = FindRecordLocked(window)) {
+            oldBig = stored->bigIcon;
+            stored->bigIcon = bigIcon;
+            if (smallIcon) {
+                oldSmall = stored->smallIcon;
+                stored->smallIcon = smallIcon;
+            }
         }
     }
-    UnlockRecords();
     if (oldBig)
         DestroyIcon(oldBig);
     if (oldSmall)
@@ -290,14 +294,13 @@ void AddControl(ControlKind kind, HWND parent, int id, const wchar_t* text,
     if (style == 0)
         style = label ? LABEL_DEFAULT_STYLE : BUTTON_DEFAULT_STYLE;
     style |= CONTROL_ADDED_STYLE;
-    CreateControl(label ? KIND_LABEL : KIND_BUTTON, label ? L"STATIC" : L"BUTTON",
-                  parent, id, text, x, y, cx, cy, style, exStyle);
+    CreateControl(label ? L"STATIC" : L"BUTTON", parent, id, text, x, y, cx, cy, style, exStyle);
 }
 
 void AddControl(const wchar_t* className, HWND parent, int id, const wchar_t* text,
                 short x, short y, short cx, short cy, DWORD style, DWORD exStyle)
 {
-    CreateControl(KIND_NAMED_CLASS, className, parent, id, text, x, y, cx, cy, style, exStyle);
+    CreateControl(className, parent, id, text, x, y, cx, cy, style, exStyle);
 }
 
 void SetControlColors(HWND window, int id, COLORREF textColor, COLORREF backColor)
@@ -306,33 +309,32 @@ void SetControlColors(HWND window, int id, COLORREF textColor, COLORREF backColo
     textColor &= 0xFFFFFF;
     backColor &= 0xFFFFFF;
 
-    LockRecords();
-    WindowRecord* record = FindRecordLocked(control);
-    if (!record) {
-        UnlockRecords();
-        return;
-    }
     HBRUSH shared = NULL;
-    for (const WindowRecord& other : g_records)
-        if (&other != record && other.hasColors && other.backColor == backColor)
-            shared = other.brush;
-    HBRUSH oldBrush = record->brush;
-    record->hasColors = true;
-    record->textColor = textColor;
-    record->backColor = backColor;
-    record->brush = shared;
-    const bool oldUnused = oldBrush && oldBrush != shared && !BrushInUseLocked(oldBrush);
-    UnlockRecords();
-
-    if (oldUnused)
+    HBRUSH oldBrush = NULL;
+    {
+        const ScopedSpinLock lock(g_recordLock);
+        WindowRecord* record = FindRecordLocked(control);
+        if (!record)
+            return;
+        for (const WindowRecord& other : g_records)
+            if (&other != record && other.hasColors && other.backColor == backColor)
+                shared = other.brush;
+        oldBrush = record->brush;
+        record->hasColors = true;
+        record->textColor = textColor;
+        record->backColor = backColor;
+        record->brush = shared;
+        if (oldBrush == shared || BrushInUseLocked(oldBrush))
+            oldBrush = NULL;
+    }
+    if (oldBrush)
         DeleteObject(oldBrush);
     if (shared)
         return;
     HBRUSH brush = CreateSolidBrush(backColor);
-    LockRecords();
+    const ScopedSpinLock lock(g_recordLock);
     if (WindowRecord* stored = FindRecordLocked(control))
         stored->brush = brush;
-    UnlockRecords();
 }
 
 INT_PTR ShowDialogModal(HWND window, DialogCallback callback)
@@ -354,20 +356,25 @@ INT_PTR ShowDialogModal(HWND window, DialogCallback callback)
         sizeType = SIZE_MINIMIZED;
     callback(window, WM_SIZE, sizeType, MAKELPARAM(client.right, client.bottom));
 
-    LockRecords();
-    WindowRecord* stored = FindRecordLocked(window);
-    if (stored) {
-        stored->callback = callback;
-        stored->endResult = &result;
-        stored->shown = true;
-        record = *stored;
+    bool attached = false;
+    {
+        const ScopedSpinLock lock(g_recordLock);
+        if (WindowRecord* stored = FindRecordLocked(window)) {
+            stored->callback = callback;
+            stored->endResult = &result;
+            stored->shown = true;
+            record = *stored;
+            attached = true;
+        }
     }
-    UnlockRecords();
-    if (!stored)
-        return result;  // ended during initialisation
+    if (!attached)
+        return result;  // ended during initialization
 
     ShowWindow(window, record.showState);
 
+    // Polls rather than blocks in GetMessage: the loop must also end when
+    // the window goes while the queue is empty (destroyed from another
+    // process), and a posted WM_QUIT must not end it.
     MSG message;
     while (IsWindow(window)) {
         if (!PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
@@ -386,27 +393,32 @@ INT_PTR ShowDialogModal(HWND window, DialogCallback callback)
 
 void EndDialogWindow(HWND window, INT_PTR result)
 {
-    LockRecords();
-    WindowRecord* record = FindRecordLocked(window);
-    if (record && record->endResult)
-        *record->endResult = result;
-    UnlockRecords();
-    if (!record)
-        return;
+    {
+        const ScopedSpinLock lock(g_recordLock);
+        WindowRecord* record = FindRecordLocked(window);
+        if (!record)
+            return;
+        if (record->endResult)
+            *record->endResult = result;
+    }
     SendMessageA(window, WM_CLOSE, 0, 0);
     DestroyWindow(window);
 }
 
 void SetDialogShowState(HWND window, int command)
 {
-    LockRecords();
-    WindowRecord* record = FindRecordLocked(window);
-    const bool shown = record && record->shown;
-    if (record && !shown) {
-        const bool kept = command == SW_HIDE || command == SW_MAXIMIZE || command == SW_MINIMIZE;
-        record->showState = kept ? command : SW_SHOW;
+    bool shown = false;
+    {
+        const ScopedSpinLock lock(g_recordLock);
+        WindowRecord* record = FindRecordLocked(window);
+        if (!record)
+            return;
+        shown = record->shown;
+        if (!shown) {
+            const bool kept = command == SW_HIDE || command == SW_MAXIMIZE || command == SW_MINIMIZE;
+            record->showState = kept ? command : SW_SHOW;
+        }
     }
-    UnlockRecords();
     if (shown) {
         ShowWindow(window, command);
         RedrawWindow(window, NULL, NULL, FULL_REDRAW);
@@ -415,24 +427,23 @@ void SetDialogShowState(HWND window, int command)
 
 int ShowMessageBox(const wchar_t* text, const wchar_t* title, UINT style)
 {
+    // A moment for the window's pending paint and focus messages, so the
+    // box comes up over a settled window.
     Sleep(5);
     return MessageBoxW(NULL, text, title, style);
 }
 
+namespace {
+
+// The dialog procedure of every layer window: the callback first, then the
+// layer's default processing when the callback returns 0.
 INT_PTR CALLBACK DialogLayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
-        return FALSE;  // the modal display initialises through the callback
+        return FALSE;  // the modal display initializes through the callback
 
-    if (message == WM_ACTIVATE) {
-        LockRecords();
-        if (LOWORD(wParam) != WA_INACTIVE)
-            g_activeWindow = window;
-        else if (g_activeWindow == window)
-            g_activeWindow = NULL;
-        UnlockRecords();
-        return 0;
-    }
+    if (message == WM_ACTIVATE)
+        return FALSE;  // the dialog manager's focus handling; callbacks never see it
 
     WindowRecord record;
     const bool known = GetRecord(window, &record);
@@ -460,6 +471,8 @@ INT_PTR CALLBACK DialogLayerProc(HWND window, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
+}  // namespace
+
 int FontHeightForDpi(int dpi, int points)
 {
     return -(dpi * points) / 72;  // truncates toward zero
@@ -477,12 +490,4 @@ HFONT CreateControlFont(int points, LONG weight, BYTE underline)
     font.lfUnderline = underline;
     lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
     return CreateFontIndirectA(&font);
-}
-
-HWND ActiveDialogWindow()
-{
-    LockRecords();
-    HWND active = g_activeWindow;
-    UnlockRecords();
-    return active;
 }

@@ -1,24 +1,13 @@
 // The target file "diminuto.log": record codec and file operations.
 #include "target_file.h"
 
+#include "scoped_win.h"
+
 namespace {
 
 constexpr DWORD LOAD_RETRY_INTERVAL_MS = 50;
 constexpr DWORD MODULE_PATH_FIRST_SIZE = 128;  // most paths fit; longer ones grow it
 constexpr DWORD MAX_MODULE_PATH = 65536;
-
-// While alive, a failing file call shows no system error box; the previous
-// error mode comes back when it goes.
-class QuietErrorMode {
-public:
-    QuietErrorMode() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-    ~QuietErrorMode() { SetErrorMode(previous_); }
-    QuietErrorMode(const QuietErrorMode&) = delete;
-    QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
-private:
-    UINT previous_;
-};
 
 void PutField(unsigned char* bytes, int16_t value)
 {
@@ -173,7 +162,7 @@ std::wstring TargetFilePath(const std::wstring& directory)
 // Attributes readable means the path exists.
 bool FileExists(const std::wstring& path)
 {
-    QuietErrorMode quiet;
+    ScopedQuietErrors quiet;
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -181,15 +170,13 @@ bool FileExists(const std::wstring& path)
 // whatever the file's length.
 LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record, DWORD retryMs)
 {
-    QuietErrorMode quiet;
+    ScopedQuietErrors quiet;
     bool missing = false;
-    HANDLE file = OpenExisting(path, GENERIC_READ, retryMs, &missing);
-    if (file == INVALID_HANDLE_VALUE)
+    const ScopedHandle file(OpenExisting(path, GENERIC_READ, retryMs, &missing));
+    if (!file.IsValid())
         return missing ? LOAD_MISSING : LOAD_UNREADABLE;
-
     TargetRecord loaded;
-    LoadStatus status = ReadLastRecord(file, &loaded);
-    CloseHandle(file);
+    const LoadStatus status = ReadLastRecord(file.Get(), &loaded);
     if (status != LOAD_OK)
         return status;
     if (!IsValidTargetMoment(LowByteFields(loaded)))
@@ -203,24 +190,25 @@ LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record, DWOR
 // deletion, falls back to the delete by name.
 void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& record)
 {
-    QuietErrorMode quiet;
+    ScopedQuietErrors quiet;
     bool missing = false;
-    HANDLE file = OpenExisting(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
-                               DEFAULT_LOAD_RETRY_MS, &missing);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    TargetRecord last;
-    const bool same = ReadLastRecord(file, &last) == LOAD_OK && SameRecord(last, record);
-    bool deleted = false;
-    if (same) {
-        FILE_BASIC_INFO basic = {};  // zero times: left as they are
-        basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
-        FILE_DISPOSITION_INFO disposition = {TRUE};
-        deleted = SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                             sizeof disposition) != FALSE;
+    bool same = false, deleted = false;
+    {
+        const ScopedHandle file(OpenExisting(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
+                                             DEFAULT_LOAD_RETRY_MS, &missing));
+        if (!file.IsValid())
+            return;
+        TargetRecord last;
+        same = ReadLastRecord(file.Get(), &last) == LOAD_OK && SameRecord(last, record);
+        if (same) {
+            FILE_BASIC_INFO basic = {};  // zero times: left as they are
+            basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+            SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic);
+            FILE_DISPOSITION_INFO disposition = {TRUE};
+            deleted = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+                                                 sizeof disposition) != FALSE;
+        }
     }
-    CloseHandle(file);
     if (same && !deleted)
         RemoveTargetFile(path);
 }
@@ -228,7 +216,7 @@ void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& recor
 // Clears read-only/hidden/system first so that the delete can succeed.
 void RemoveTargetFile(const std::wstring& path)
 {
-    QuietErrorMode quiet;
+    ScopedQuietErrors quiet;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     DeleteFileW(path.c_str());
 }
@@ -237,11 +225,11 @@ void RemoveTargetFile(const std::wstring& path)
 // When the length cannot be read nothing is written (no guessed offset).
 StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record)
 {
-    QuietErrorMode quiet;
+    ScopedQuietErrors quiet;
     StoreOutcome outcome = {false, false, 0};
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
         outcome.failed = true;
         outcome.openFailed = true;
         outcome.systemError = GetLastError();
@@ -249,7 +237,7 @@ StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& rec
     }
 
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file.Get(), &size)) {
         outcome.failed = true;
         outcome.systemError = GetLastError();
     } else {
@@ -259,8 +247,8 @@ StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& rec
         EncodeTargetRecord(record, bytes);
         DWORD written = 0;
         SetLastError(0);
-        const bool wrote = SetFilePointerEx(file, offset, nullptr, FILE_BEGIN)
-            && WriteFile(file, bytes, TARGET_RECORD_SIZE, &written, nullptr);
+        const bool wrote = SetFilePointerEx(file.Get(), offset, nullptr, FILE_BEGIN)
+            && WriteFile(file.Get(), bytes, TARGET_RECORD_SIZE, &written, nullptr);
         if (!wrote || written < TARGET_RECORD_SIZE) {
             outcome.failed = true;
             outcome.systemError = GetLastError();
@@ -268,6 +256,5 @@ StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& rec
                 outcome.systemError = ERROR_HANDLE_DISK_FULL;
         }
     }
-    CloseHandle(file);
     return outcome;
 }

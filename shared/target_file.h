@@ -67,12 +67,13 @@ void RemoveTargetFile(const std::wstring& path);
 // that holds another target, or cannot be read, is left alone.
 void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& record);
 
-// Store steps 4 to 7: open (GENERIC_WRITE, share 0, OPEN_ALWAYS), count the
-// whole records, write the record at n * 10, close. Returns 0 on success,
-// else the outcome of the last failing step (see StoreOutcome).
+// What became of a write, for the save's message.
 struct StoreOutcome {
     bool failed;        // any of open, length query, write failed or wrote < 10 bytes
     bool openFailed;    // the open failed: the later steps meet no file
     DWORD systemError;  // system error code of the last failure (0 if none known)
 };
+
+// Opens (GENERIC_WRITE, share 0, OPEN_ALWAYS), counts the whole records,
+// writes the record after them at n * 10, closes.
 StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record);

@@ -3,8 +3,8 @@
 // Each run ends before its window is shown and leaves no hot-key atom.
 #include <gtest/gtest.h>
 
-#include "countdown.h"
 #include "countdown_run.h"
+#include "target_file.h"
 
 using countdown_run::CountdownRun;
 using countdown_run::LocalMinuteFromNow;
@@ -12,6 +12,11 @@ using countdown_run::RecordBytes;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
+
+const wchar_t NO_TARGET_TEXT[] =
+    L"El fichero diminuto.log no guarda ninguna fecha valida; elija una con setdate ...";
+const wchar_t UNREADABLE_TEXT[] =
+    L"No se pudo leer el fichero diminuto.log; puede que otro programa lo este usando ...";
 
 Bytes operator+(Bytes a, const Bytes& b)
 {

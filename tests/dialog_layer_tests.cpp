@@ -70,12 +70,12 @@ long IndexOf(UINT message)
 
 }  // namespace
 
-TEST(DialogLayer, InitialisesHiddenThenRunsUntilEnded)
+TEST(DialogLayer, InitializesHiddenThenRunsUntilEnded)
 {
     g_plan = END_ON_TIMER;
     HWND window = MakeWindow();
     EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE, 0) << "created visible";
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~WS_CLIPSIBLINGS, DIALOG_DEFAULT_STYLE);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~WS_CLIPSIBLINGS, 0x80C000D4u);
     RECT client;
     GetClientRect(window, &client);
 
@@ -102,7 +102,7 @@ TEST(DialogLayer, InitialisesHiddenThenRunsUntilEnded)
     EXPECT_LT(static_cast<size_t>(destroy), g_seenWhenEndReturned);
 }
 
-TEST(DialogLayer, EndDuringInitialisationShowsNothing)
+TEST(DialogLayer, EndDuringInitializationShowsNothing)
 {
     g_plan = END_IN_INITDIALOG;
     HWND window = MakeWindow();

@@ -20,7 +20,6 @@
 #include <thread>
 #include <vector>
 
-#include "countdown.h"
 #include "countdown_run.h"
 #include "target_file.h"
 
@@ -30,6 +29,10 @@ using Bytes = std::vector<unsigned char>;
 namespace {
 
 const wchar_t COMPLETION[] = L"Enhorabuena ya hemos llegado a la fecha deseada ...";
+const wchar_t NO_TARGET_TEXT[] =
+    L"El fichero diminuto.log no guarda ninguna fecha valida; elija una con setdate ...";
+const wchar_t UNREADABLE_TEXT[] =
+    L"No se pudo leer el fichero diminuto.log; puede que otro programa lo este usando ...";
 const wchar_t SETDATE_CAPTION[] = L"Configura tu Tiempo ...";
 const wchar_t SETDATE_SAVED[] = L"Archivado fichero de configuracion ...\r\nGracias ...";
 const wchar_t SETDATE_ERROR_TITLE[] = L"Velto Soft";

@@ -13,7 +13,7 @@ TEST(SaveErrors, EverySystemErrorCodeMapsAsTheTableSays)
     };
     const Row rows[] = {
         {1, 1, 75}, {2, 2, 53}, {3, 3, 76}, {4, 4, 67}, {5, 5, 70}, {6, 6, 57},
-        {7, 7, ERROR_ENDS_PROCESS}, {8, 8, 7}, {9, 10, ERROR_ENDS_PROCESS}, {11, 13, 51},
+        {7, 7, SAVE_ENDS_PROCESS}, {8, 8, 7}, {9, 10, SAVE_ENDS_PROCESS}, {11, 13, 51},
         {14, 14, 7}, {15, 15, 68}, {16, 16, 75}, {17, 17, 74}, {18, 18, 53}, {19, 19, 70},
         {20, 20, 68}, {21, 21, 71}, {22, 22, 51}, {23, 23, 72}, {24, 24, 51}, {25, 31, 72},
         {32, 33, 70}, {34, 35, 72}, {36, 36, 70}, {37, 37, 75}, {38, 38, 62}, {39, 39, 61},
@@ -42,7 +42,7 @@ TEST(SaveErrors, EveryNumberHasItsText)
     // Every number the mapping can give has a text.
     for (DWORD code = 0; code < 200; ++code) {
         const int number = SaveErrorNumber(code);
-        if (number != ERROR_ENDS_PROCESS) {
+        if (number != SAVE_ENDS_PROCESS) {
             EXPECT_STRNE(L"", SaveErrorText(number)) << "system error " << code;
         }
     }

@@ -1,6 +1,8 @@
 // Process entry of both programs: the version test, then the C runtime's
-// start-up, which runs WinMain.
-#include "startup_check.h"
+// start-up, which runs WinMain. A Windows 9x loader already refuses these
+// programs for their imports before any entry runs; the test stays so that
+// the refusal, wherever it does run, says why.
+#include "nt_version.h"
 
 extern "C" int WinMainCRTStartup(void);
 

@@ -1,4 +1,4 @@
-// The Windows version test run before either program's entry.
+// The Windows version test that the process entry runs before the C runtime.
 #pragma once
 
 #include <windows.h>

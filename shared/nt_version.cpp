@@ -1,4 +1,4 @@
-#include "startup_check.h"
+#include "nt_version.h"
 
 bool IsNtFamilyVersion(DWORD version)
 {
