@@ -19,11 +19,16 @@ std::vector<Seen> g_seen;
 HWND g_window = NULL;
 size_t g_seenWhenEndReturned = 0;
 // What the callback does on WM_INITDIALOG and on its timer.
-enum Plan { END_ON_TIMER, END_IN_INITDIALOG, QUIT_THEN_END, KEYS_THEN_END };
+enum Plan { END_ON_TIMER, END_IN_INITDIALOG, QUIT_THEN_END, KEYS_THEN_END, SHOW_STATES };
 Plan g_plan = END_ON_TIMER;
 
 const UINT_PTR TEST_TIMER = 7;
+const UINT_PTR KEYS_TIMER = 8;
 const INT_PTR END_RESULT = 42;
+// SHOW_STATES: whether the window was visible when first running, after
+// SW_SHOW and after SW_HIDE; KEYS_THEN_END: whether it had the focus.
+bool g_visibleAtFirst = true, g_visibleAfterShow = false, g_visibleAfterHide = true;
+bool g_focusedForKeys = false;
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -35,8 +40,23 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         }
         if (g_plan == QUIT_THEN_END)
             PostQuitMessage(0);
-        SetTimer(window, TEST_TIMER, g_plan == KEYS_THEN_END ? 600 : 200, NULL);
+        if (g_plan == KEYS_THEN_END)
+            SetTimer(window, KEYS_TIMER, 300, NULL);
+        SetTimer(window, TEST_TIMER, g_plan == KEYS_THEN_END ? 1200 : 200, NULL);
+    } else if (message == WM_TIMER && wParam == KEYS_TIMER) {
+        // Keys typed while the running window has the focus.
+        KillTimer(window, KEYS_TIMER);
+        g_focusedForKeys = GetForegroundWindow() == window;
+        driver::PressKey(VK_ESCAPE);
+        driver::PressKey(VK_RETURN);
     } else if (message == WM_TIMER && wParam == TEST_TIMER) {
+        if (g_plan == SHOW_STATES) {
+            g_visibleAtFirst = IsWindowVisible(window) != FALSE;
+            SetDialogShowState(window, SW_SHOW);
+            g_visibleAfterShow = IsWindowVisible(window) != FALSE;
+            SetDialogShowState(window, SW_HIDE);
+            g_visibleAfterHide = IsWindowVisible(window) != FALSE;
+        }
         KillTimer(window, TEST_TIMER);
         EndDialogWindow(window, END_RESULT);
         g_seenWhenEndReturned = g_seen.size();
@@ -122,35 +142,54 @@ TEST(DialogLayer, PostedQuitDoesNotEndTheDisplay)
     EXPECT_EQ(CountSeen(WM_TIMER), 1u);
 }
 
+// The dialog manager turns them into IDCANCEL and IDOK; the layer ends
+// nothing on them.
 TEST(DialogLayer, EscAndEnterDoNothing)
 {
     g_plan = KEYS_THEN_END;
     HWND window = MakeWindow();
     AddControl(CONTROL_LABEL, window, 100, L"texto", 0, 0, 50, 10, 0, 0);
-    // Keys queued now reach the window once the display runs it.
-    driver::PressKey(VK_ESCAPE);
-    driver::PressKey(VK_RETURN);
     EXPECT_EQ(ShowDialogModal(window, RecordingProc), END_RESULT) << "the window ended before its timer";
+    EXPECT_TRUE(g_focusedForKeys) << "keys typed while another window had the focus";
+    bool cancel = false, ok = false;
+    for (const Seen& seen : g_seen) {
+        cancel = cancel || (seen.message == WM_COMMAND && LOWORD(seen.wParam) == IDCANCEL);
+        ok = ok || (seen.message == WM_COMMAND && LOWORD(seen.wParam) == IDOK);
+    }
+    EXPECT_TRUE(cancel && ok) << "the keys never reached the window";
 }
 
 TEST(DialogLayer, ControlStylesByKind)
 {
     HWND window = CreateDialogWindow(NULL, L"Estilos", 0, 0, 100, 60, 0, 0);
-    AddControl(CONTROL_LABEL, window, 101, L"a", 0, 0, 20, 10, 0, 0);
-    AddControl(CONTROL_LABEL, window, 102, L"b", 0, 10, 20, 10, 0x50000101, 0);
-    AddControl(CONTROL_BUTTON, window, 103, L"c", 0, 20, 20, 10, 0, 0);
-    AddControl(L"EDIT", window, 104, L"d", 0, 30, 20, 10, WS_CHILD | ES_NUMBER, WS_EX_CLIENTEDGE);
-    auto style = [&](int id) { return static_cast<DWORD>(GetWindowLongW(GetDlgItem(window, id), GWL_STYLE)); };
-    EXPECT_EQ(style(101), 0x50000000u);
-    EXPECT_EQ(style(102), 0x50000101u);
-    EXPECT_EQ(style(103), 0x50010000u);
-    EXPECT_EQ(style(104) & ~WS_CLIPSIBLINGS, static_cast<DWORD>(WS_CHILD | ES_NUMBER)) << "named class keeps its style";
+    // Each row: the control added (a kind, or a class name), the style given
+    // and the style it gets; a named class keeps exactly the style given.
+    const struct {
+        int kind;  // CONTROL_LABEL, CONTROL_BUTTON, or -1 for the class "EDIT"
+        DWORD given, made;
+    } rows[] = {
+        {CONTROL_LABEL, 0, 0x50000000},
+        {CONTROL_LABEL, 0x50000101, 0x50000101},
+        {CONTROL_LABEL, SS_CENTER, 0x50000001},
+        {CONTROL_BUTTON, 0, 0x50010000},
+        {-1, WS_CHILD | ES_NUMBER, WS_CHILD | ES_NUMBER},
+    };
+    for (size_t i = 0; i < ARRAYSIZE(rows); ++i) {
+        const int id = 101 + static_cast<int>(i);
+        const short y = static_cast<short>(10 * i);
+        if (rows[i].kind < 0)
+            AddControl(L"EDIT", window, id, L"d", 0, y, 20, 10, rows[i].given, WS_EX_CLIENTEDGE);
+        else
+            AddControl(static_cast<ControlKind>(rows[i].kind), window, id, L"a", 0, y, 20, 10, rows[i].given, 0);
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(GetDlgItem(window, id), GWL_STYLE));
+        EXPECT_EQ(style & ~WS_CLIPSIBLINGS, rows[i].made) << "row " << i << std::hex << ", style " << style;
+    }
 
     // Positions are dialog units converted on the parent.
-    RECT expected = { 0, 20, 20, 30 };
+    RECT expected = { 0, 30, 20, 40 };
     MapDialogRect(window, &expected);
     RECT actual;
-    GetWindowRect(GetDlgItem(window, 103), &actual);
+    GetWindowRect(GetDlgItem(window, 104), &actual);
     MapWindowPoints(NULL, window, reinterpret_cast<POINT*>(&actual), 2);
     EXPECT_EQ(actual.left, expected.left);
     EXPECT_EQ(actual.top, expected.top);
@@ -205,12 +244,21 @@ TEST(DialogLayer, ColouredLabelPaintsItsColours)
     DestroyWindow(window);
 }
 
+// Before the display: the state it shows the window with; while it runs:
+// hidden and shown at once.
 TEST(DialogLayer, ShowStateBeforeAndAfterShowing)
 {
-    HWND window = CreateDialogWindow(NULL, L"Estado", 0, 0, 50, 20, 0, 0);
-    SetDialogShowState(window, SW_HIDE);   // before showing: only stored
-    EXPECT_FALSE(IsWindowVisible(window));
-    DestroyWindow(window);
+    g_plan = SHOW_STATES;
+    HWND window = MakeWindow();
+    SetDialogShowState(window, SW_HIDE);
+    EXPECT_EQ(ShowDialogModal(window, RecordingProc), END_RESULT);
+    EXPECT_FALSE(g_visibleAtFirst) << "shown although SW_HIDE was set before the display";
+    EXPECT_TRUE(g_visibleAfterShow);
+    EXPECT_FALSE(g_visibleAfterHide);
+
+    g_plan = END_ON_TIMER;
+    window = MakeWindow();
+    EXPECT_EQ(ShowDialogModal(window, RecordingProc), END_RESULT);
     SetDialogShowState(window, SW_SHOW);   // no record any more: nothing
     EXPECT_FALSE(IsWindow(window));
 }
