@@ -54,6 +54,10 @@ wine_env() {
     export WINEPREFIX=${WINEPREFIX_OVERRIDE:-$(build_dir_for "$arch")/wineprefix}
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # Libraries for Wine alone (the fake clock of some tests): preloaded into
+    # this shell as well, libfaketime would share a 64-bit semaphore with
+    # 32-bit Wine, which then waits on it for ever.
+    [ -z "${DIMINUTO_WINE_PRELOAD:-}" ] || export LD_PRELOAD=$DIMINUTO_WINE_PRELOAD
 }
 
 # Creates the prefix once; every program in it runs inside one virtual

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <sstream>
 
 namespace driver {
 
@@ -387,6 +388,85 @@ COLORREF ScreenPixel(int x, int y)
     const COLORREF color = GetPixel(screen, x, y);
     ReleaseDC(NULL, screen);
     return color;
+}
+
+namespace {
+
+constexpr ULONGLONG TICKS_PER_SECOND = 10000000ULL;
+constexpr ULONGLONG UNIX_EPOCH_SECONDS = 11644473600ULL;  // 1601 to 1970
+
+ULONGLONG FileTimeTicks(const SYSTEMTIME& time)
+{
+    FILETIME file = {};
+    SystemTimeToFileTime(&time, &file);
+    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+}
+
+std::wstring EnvironmentText(const wchar_t* name)
+{
+    wchar_t value[1024];
+    const DWORD length = GetEnvironmentVariableW(name, value, ARRAYSIZE(value));
+    return length && length < ARRAYSIZE(value) ? std::wstring(value, length) : std::wstring();
+}
+
+// A Unix path as Wine's drive Z: shows it.
+std::wstring UnixPathOnZ(const std::wstring& path)
+{
+    std::wstring windows = L"Z:" + path;
+    for (wchar_t& c : windows) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return windows;
+}
+
+// libfaketime's semaphore and shared memory ("/faketime_sem_N
+// /faketime_shm_N"), made by the first process that loaded it: under Wine
+// that process never runs the library's clean-up.
+void RemoveFakeClockSharedMemory()
+{
+    std::wistringstream names(EnvironmentText(L"FAKETIME_SHARED"));
+    std::wstring semaphore, memory;
+    if (!(names >> semaphore >> memory) || semaphore.size() < 2 || memory.size() < 2)
+        return;
+    DeleteFileW((L"Z:\\dev\\shm\\sem." + semaphore.substr(1)).c_str());
+    DeleteFileW((L"Z:\\dev\\shm\\" + memory.substr(1)).c_str());
+}
+
+}  // namespace
+
+// Seconds since 1970 (FAKETIME_FMT=%s), written beside the file and renamed
+// over it, so that no clock call reads a half-written time.
+bool SetFakeClock(const WallClock& moment)
+{
+    const std::wstring file = EnvironmentText(L"FAKETIME_TIMESTAMP_FILE");
+    if (file.empty())
+        return false;
+    static const int cleanUpAtExit = atexit(RemoveFakeClockSharedMemory);  // once
+    (void)cleanUpAtExit;
+
+    SYSTEMTIME wall = {};
+    wall.wYear = static_cast<WORD>(moment.year);
+    wall.wMonth = static_cast<WORD>(moment.month);
+    wall.wDay = static_cast<WORD>(moment.day);
+    wall.wHour = static_cast<WORD>(moment.hour);
+    wall.wMinute = static_cast<WORD>(moment.minute);
+    wall.wSecond = static_cast<WORD>(moment.second);
+    const ULONGLONG utcTicks = FileTimeTicks(wall)
+        - static_cast<LONGLONG>(moment.utcOffsetHours) * 3600 * static_cast<LONGLONG>(TICKS_PER_SECOND);
+    const std::string text = std::to_string(utcTicks / TICKS_PER_SECOND - UNIX_EPOCH_SECONDS) + "\n";
+
+    const std::wstring path = UnixPathOnZ(file), fresh = path + L".new";
+    if (!WriteFileBytes(fresh, std::vector<unsigned char>(text.begin(), text.end()))
+        || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return false;
+
+    SYSTEMTIME utcNow, localNow;
+    GetSystemTime(&utcNow);
+    GetLocalTime(&localNow);
+    utcNow.wDayOfWeek = localNow.wDayOfWeek = 0;
+    utcNow.wMilliseconds = localNow.wMilliseconds = 0;
+    return FileTimeTicks(utcNow) == utcTicks && FileTimeTicks(localNow) == FileTimeTicks(wall);
 }
 
 }  // namespace driver

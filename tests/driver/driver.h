@@ -90,4 +90,17 @@ HWND ForegroundDriverWindow();
 // Pixel colour of the screen at (x, y).
 COLORREF ScreenPixel(int x, int y);
 
+// A moment of the clock: local wall-clock time and its offset from UTC in
+// hours, so that a time in an hour that repeats is not ambiguous.
+struct WallClock {
+    int year, month, day, hour, minute, second;
+    int utcOffsetHours;
+};
+
+// Under a fake clock (see tests/CMakeLists.txt: libfaketime reads the time
+// from the file FAKETIME_TIMESTAMP_FILE at every call, in the test and in
+// the programs it starts), freezes the clock at `moment`. False on the real
+// clock, or when the clock read back is not `moment`.
+bool SetFakeClock(const WallClock& moment);
+
 }  // namespace driver
