@@ -1,6 +1,7 @@
 // The real countdown.exe while it counts: caption and label, Alt+C, a click,
-// a file held for a moment, wide and long paths, a big file, and a real
-// completion at a minute boundary.
+// a file held for a moment, wide and long paths, a big file, a real
+// completion at a minute boundary, and on a fake clock the days around
+// daylight-saving changes, New Year and a leap day.
 #include <gtest/gtest.h>
 
 #include "countdown_run.h"
@@ -16,6 +17,7 @@ using countdown_run::Remaining;
 namespace {
 
 constexpr LONGLONG MINUTES_PER_DAY = 24 * 60;
+constexpr ULONGLONG TICKS_PER_SECOND = 10000000ULL;
 // 3d 2h 30m ahead: the first label reads 3d 2h 29m and some seconds.
 constexpr LONGLONG DAYS_AHEAD_MINUTES = 3 * MINUTES_PER_DAY + 2 * 60 + 30;
 
@@ -213,8 +215,10 @@ TEST(CountdownCounting, CompletesAtTheMinuteBoundary)
     ASSERT_NE(box, static_cast<HWND>(NULL)) << "no completion message";
     SYSTEMTIME seen;
     GetLocalTime(&seen);
-    EXPECT_GE(countdown_run::Ticks(seen) + 10000000ULL, countdown_run::Ticks(target))
-        << "completion before second 59";
+    const ULONGLONG second59 = countdown_run::Ticks(target) - TICKS_PER_SECOND;
+    EXPECT_GE(countdown_run::Ticks(seen), second59) << "completion before second 59";
+    EXPECT_LE(countdown_run::Ticks(seen), second59 + 3 * TICKS_PER_SECOND)
+        << "completion more than 3 s after second 59";
     EXPECT_EQ(driver::MessageBoxText(box), L"Enhorabuena ya hemos llegado a la fecha deseada ...");
     EXPECT_EQ(driver::WindowText(Label(countdown)), L"0d 0h 0m 0s ");
     EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed before OK";
@@ -224,5 +228,131 @@ TEST(CountdownCounting, CompletesAtTheMinuteBoundary)
     EXPECT_FALSE(driver::FileIsThere(run.TargetFile())) << "target file not removed";
     if (!atom.empty()) {
         EXPECT_EQ(GlobalFindAtomA(atom.c_str()), 0) << "atom left behind: " << atom;
+    }
+}
+
+// On the fake clock in Madrid's time zone (see tests/CMakeLists.txt), frozen
+// at each step in turn: the label counts the real time left across daylight
+// saving, midnight and a leap day, and the completion comes when the wall
+// clock reaches second 59 of the minute before the target, or passes it.
+namespace {
+
+struct ClockStep {
+    driver::WallClock clock;
+    // The label at that moment; NULL: the completion comes. L"": any label
+    // (first step only: the wait cannot tell it from the one before).
+    const wchar_t* label;
+};
+
+struct ClockCase {
+    const char* name;
+    TargetRecord target;  // minute, hour, day, month, year
+    const wchar_t* caption;
+    std::vector<ClockStep> steps;
+};
+
+constexpr const wchar_t* COMPLETES = nullptr;
+constexpr const wchar_t* ANY_LABEL = L"";
+
+const ClockCase CLOCK_CASES[] = {
+    {"23-hour day of the spring change", {0, 12, 28, 3, 2027},
+     L"Lo que falta para el dia 28/03/2027 a las 12:00",
+     {{{2027, 3, 27, 12, 0, 0, 1}, L"0d 22h 59m 60s "},
+      {{2027, 3, 28, 1, 59, 59, 1}, L"0d 9h 0m 1s "},
+      {{2027, 3, 28, 3, 0, 0, 2}, L"0d 8h 59m 60s "},
+      {{2027, 3, 28, 11, 59, 58, 2}, L"0d 0h 0m 2s "},
+      {{2027, 3, 28, 11, 59, 59, 2}, COMPLETES}}},
+    {"25-hour day of the autumn change", {0, 12, 31, 10, 2027},
+     L"Lo que falta para el dia 31/10/2027 a las 12:00",
+     {{{2027, 10, 30, 12, 0, 0, 2}, L"1d 0h 59m 60s "},
+      {{2027, 10, 31, 2, 59, 59, 2}, L"0d 10h 0m 1s "},
+      {{2027, 10, 31, 3, 0, 0, 1}, L"0d 8h 59m 60s "},
+      {{2027, 10, 31, 11, 59, 59, 1}, COMPLETES}}},
+    {"target in the skipped hour", {30, 2, 28, 3, 2027},
+     L"Lo que falta para el dia 28/03/2027 a las 02:30",
+     {{{2027, 3, 28, 1, 59, 59, 1}, ANY_LABEL},
+      {{2027, 3, 28, 3, 0, 0, 2}, COMPLETES}}},
+    {"target in the repeated hour", {30, 2, 31, 10, 2027},
+     L"Lo que falta para el dia 31/10/2027 a las 02:30",
+     {{{2027, 10, 30, 12, 0, 0, 2}, L"0d 14h 29m 60s "},
+      {{2027, 10, 31, 2, 29, 58, 2}, L"0d 0h 0m 2s "},
+      {{2027, 10, 31, 2, 29, 59, 2}, COMPLETES}}},
+    {"a minute after New Year's midnight", {1, 0, 1, 1, 2028},
+     L"Lo que falta para el dia 01/01/2028 a las 00:01",
+     {{{2027, 12, 31, 23, 59, 59, 1}, L"0d 0h 1m 1s "},
+      {{2028, 1, 1, 0, 0, 0, 1}, L"0d 0h 0m 60s "},
+      {{2028, 1, 1, 0, 0, 58, 1}, L"0d 0h 0m 2s "},
+      {{2028, 1, 1, 0, 0, 59, 1}, COMPLETES}}},
+    {"leap day", {0, 10, 29, 2, 2028},
+     L"Lo que falta para el dia 29/02/2028 a las 10:00",
+     {{{2027, 2, 28, 10, 0, 0, 1}, L"365d 23h 59m 60s "},
+      {{2028, 2, 28, 10, 0, 0, 1}, L"0d 23h 59m 60s "},
+      {{2028, 2, 29, 9, 59, 59, 1}, COMPLETES}}},
+    {"clock set back, then past the target", {30, 21, 8, 12, 2026},
+     L"Lo que falta para el dia 08/12/2026 a las 21:30",
+     {{{2026, 12, 8, 21, 29, 58, 1}, L"0d 0h 0m 2s "},
+      {{2026, 12, 8, 20, 0, 0, 1}, L"0d 1h 29m 60s "},
+      {{2026, 12, 9, 8, 0, 0, 1}, COMPLETES}}},
+};
+
+std::vector<unsigned char> Record(const TargetRecord& target)
+{
+    std::vector<unsigned char> bytes(TARGET_RECORD_SIZE);
+    EncodeTargetRecord(target, bytes.data());
+    return bytes;
+}
+
+// Steps the clock through a case: each label in turn with the file kept and
+// no message, then the completion message with the file still there until
+// OK, the end with 0 and the file gone.
+void RunClockCase(const ClockCase& c)
+{
+    CountdownRun run;
+    ASSERT_TRUE(run.WriteTarget(Record(c.target)));
+    ASSERT_TRUE(driver::SetFakeClock(c.steps.front().clock)) << "the fake clock does not follow";
+    ASSERT_TRUE(run.Start());
+    HWND countdown = run.WaitForCountdown();
+    ASSERT_NE(countdown, static_cast<HWND>(NULL)) << "no countdown window";
+    EXPECT_EQ(driver::WindowText(countdown), c.caption);
+
+    for (const ClockStep& step : c.steps) {
+        const driver::WallClock& at = step.clock;
+        SCOPED_TRACE(testing::Message() << "clock at " << at.year << "-" << at.month << "-" << at.day
+                                        << " " << at.hour << ":" << at.minute << ":" << at.second
+                                        << " UTC+" << at.utcOffsetHours);
+        ASSERT_TRUE(driver::SetFakeClock(at)) << "the fake clock does not follow";
+        if (step.label == COMPLETES) {
+            HWND box = run.WaitForMessage();
+            ASSERT_NE(box, static_cast<HWND>(NULL)) << "no completion message";
+            EXPECT_EQ(driver::MessageBoxText(box), L"Enhorabuena ya hemos llegado a la fecha deseada ...");
+            EXPECT_EQ(driver::WindowText(Label(countdown)), L"0d 0h 0m 0s ");
+            EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed before OK";
+            driver::CloseMessageBox(box);
+            EXPECT_EQ(run.WaitForExitCode(), 0u);
+            EXPECT_FALSE(driver::FileIsThere(run.TargetFile())) << "target file not removed";
+            return;
+        }
+        std::wstring label;
+        const bool shown = driver::WaitUntil([&] {
+            label = driver::WindowText(Label(countdown));
+            return *step.label ? label == step.label : !label.empty();
+        });
+        EXPECT_TRUE(shown) << "label " << testing::PrintToString(label) << ", expected "
+                           << testing::PrintToString(std::wstring(step.label));
+        Remaining remaining = {};
+        EXPECT_TRUE(ParseLabel(label, &remaining)) << "label " << testing::PrintToString(label);
+        EXPECT_EQ(run.WaitForMessage(0), static_cast<HWND>(NULL)) << "completed early";
+        EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed while counting";
+    }
+    ADD_FAILURE() << "the case ends without a completion";
+}
+
+}  // namespace
+
+TEST(CountdownFakeClock, CountsRealTimeAndCompletesAtTheWallClockMinute)
+{
+    for (const ClockCase& c : CLOCK_CASES) {
+        SCOPED_TRACE(c.name);
+        RunClockCase(c);
     }
 }
