@@ -1,5 +1,6 @@
 // The real setdate.exe worked from outside as a user would: pickers set by
-// typed keys, "Guardar" and "Salir" clicked, message boxes read and closed.
+// typed keys ("HH:mm" and "dd/MM/yyyy" in every locale), "Guardar" and
+// "Salir" clicked, message boxes read and closed.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -21,10 +22,10 @@ const wchar_t SAVED_TEXT[] = L"Archivado fichero de configuracion ...\r\nGracias
 const wchar_t ERROR_TITLE[] = L"Velto Soft";
 
 struct Moment {
-    int year, month, day, hour, minute, second;
+    int year, month, day, hour, minute;
 };
 
-const Moment DECEMBER_8_2030_213000 = {2030, 12, 8, 21, 30, 0};
+const Moment DECEMBER_8_2030_2130 = {2030, 12, 8, 21, 30};
 const Bytes DECEMBER_8_2030_2130_BYTES = {0x1E, 0, 0x15, 0, 0x08, 0, 0x0C, 0, 0xEE, 0x07};
 
 // The record bytes of a moment: minute, hour, day, month, year, 16 bits each.
@@ -71,71 +72,32 @@ std::wstring UserLocaleText(LCTYPE type)
     return text;
 }
 
-SYSTEMTIME SystemTimeOf(const Moment& m)
-{
-    SYSTEMTIME st = {};
-    st.wYear = static_cast<WORD>(m.year);
-    st.wMonth = static_cast<WORD>(m.month);
-    st.wDay = static_cast<WORD>(m.day);
-    st.wHour = static_cast<WORD>(m.hour);
-    st.wMinute = static_cast<WORD>(m.minute);
-    st.wSecond = static_cast<WORD>(m.second);
-    return st;
-}
-
-// The texts the pickers should show for a moment, by the user's locale.
+// The texts the pickers show for a moment, in every locale.
 std::wstring ExpectedTimeText(const Moment& m)
 {
-    const SYSTEMTIME st = SystemTimeOf(m);
-    wchar_t text[128] = L"";
-    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, NULL, text, ARRAYSIZE(text));
+    wchar_t text[16];
+    swprintf(text, ARRAYSIZE(text), L"%02d:%02d", m.hour, m.minute);
     return text;
 }
 
 std::wstring ExpectedDateText(const Moment& m)
 {
-    const SYSTEMTIME st = SystemTimeOf(m);
-    wchar_t text[128] = L"";
-    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &st, NULL, text, ARRAYSIZE(text), NULL);
+    wchar_t text[16];
+    swprintf(text, ARRAYSIZE(text), L"%02d/%02d/%04d", m.day, m.month, m.year);
     return text;
 }
 
-void TypeNumber(int value, int digits)
-{
-    wchar_t text[8];
-    swprintf(text, ARRAYSIZE(text), L"%0*d", digits, value);
-    TypeText(text);
-}
-
-// Clicks the picker's first field and types the moment field by field, in
-// the order of the picture `format`, moving on with the right arrow key.
-void TypeIntoPicker(HWND picker, const std::wstring& format, const Moment& m)
+// Clicks the picker's first field and types the fields in turn, two
+// digits (the year four), moving on with the right arrow key.
+void TypeIntoPicker(HWND picker, std::initializer_list<int> fields)
 {
     RECT rect;
     GetWindowRect(picker, &rect);
     ClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
-    bool quoted = false;
-    for (size_t i = 0; i < format.size();) {
-        const wchar_t c = format[i];
-        size_t count = 1;
-        while (i + count < format.size() && format[i + count] == c)
-            ++count;
-        i += count;
-        if (c == L'\'')
-            quoted = !quoted;
-        if (quoted || c == L'\'')
-            continue;
-        switch (c) {
-        case L'd': TypeNumber(m.day, 2); break;
-        case L'M': TypeNumber(m.month, 2); break;
-        case L'y': count >= 3 ? TypeNumber(m.year, 4) : TypeNumber(m.year % 100, 2); break;
-        case L'H': TypeNumber(m.hour, 2); break;
-        case L'h': TypeNumber(m.hour % 12 == 0 ? 12 : m.hour % 12, 2); break;
-        case L'm': TypeNumber(m.minute, 2); break;
-        case L's': TypeNumber(m.second, 2); break;
-        case L't': TypeText(m.hour < 12 ? L"a" : L"p"); break;
-        default: continue;  // separators
-        }
+    for (int field : fields) {
+        wchar_t text[8];
+        swprintf(text, ARRAYSIZE(text), L"%0*d", field >= 100 ? 4 : 2, field);
+        TypeText(text);
         PressKey(VK_RIGHT);
     }
 }
@@ -158,10 +120,10 @@ public:
     // Sets both pickers by keys and waits until they show the moment.
     void SetPickers(const Moment& m)
     {
-        TypeIntoPicker(Control(1001), UserLocaleText(LOCALE_STIMEFORMAT), m);
+        TypeIntoPicker(Control(1001), {m.hour, m.minute});
         // Twice, so that a day the month in between lacks is typed again.
-        TypeIntoPicker(Control(1003), UserLocaleText(LOCALE_SSHORTDATE), m);
-        TypeIntoPicker(Control(1003), UserLocaleText(LOCALE_SSHORTDATE), m);
+        TypeIntoPicker(Control(1003), {m.day, m.month, m.year});
+        TypeIntoPicker(Control(1003), {m.day, m.month, m.year});
         const std::wstring time = ExpectedTimeText(m), date = ExpectedDateText(m);
         EXPECT_TRUE(WaitUntil([&] {
             return WindowText(Control(1001)) == time && WindowText(Control(1003)) == date;
@@ -276,7 +238,7 @@ TEST(SetdateWindow, SaveStoresThePickersMomentAndConfirms)
 {
     SetdateRun run;
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(DECEMBER_8_2030_2130);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
     run.ExpectStillOpen();
@@ -288,18 +250,18 @@ TEST(SetdateWindow, SecondSaveKeepsOneRecordWithTheSecondValuesWithoutSeconds)
 {
     SetdateRun run;
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(DECEMBER_8_2030_2130);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    const Moment morning = {2031, 11, 25, 9, 5, 59};
+    const Moment morning = {2031, 11, 25, 9, 5};
     run.SetPickers(morning);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(RecordOf(morning)), Hex(run.TargetBytes()));
     // Midnight and noon through the same keys.
-    const Moment midnight = {2032, 2, 29, 0, 0, 0};
+    const Moment midnight = {2032, 2, 29, 0, 0};
     run.SetPickers(midnight);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(RecordOf(midnight)), Hex(run.TargetBytes()));
-    const Moment noon = {2032, 1, 31, 12, 59, 30};
+    const Moment noon = {2032, 1, 31, 12, 59};
     run.SetPickers(noon);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(RecordOf(noon)), Hex(run.TargetBytes()));
@@ -312,7 +274,7 @@ TEST(SetdateWindow, ReadOnlyHiddenOldTargetIsReplaced)
     ASSERT_TRUE(WriteFileBytes(run.target_, Bytes(25, 0x41)));
     ASSERT_TRUE(SetFileAttributesW(run.target_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(DECEMBER_8_2030_2130);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
     const DWORD attributes = GetFileAttributesW(run.target_.c_str());
@@ -325,7 +287,7 @@ TEST(SetdateWindow, TargetThatIsAFolderShowsError52)
     SetdateRun run;
     ASSERT_TRUE(CreateDirectoryW(run.target_.c_str(), NULL));
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(DECEMBER_8_2030_2130);
     EXPECT_EQ(L"Err:  52 Bad file name or number", run.Save(ERROR_TITLE));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(run.target_.c_str()));
     EXPECT_TRUE(GetFileAttributesW(run.target_.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
@@ -342,10 +304,10 @@ TEST(SetdateWindow, TargetThatIsAFolderShowsError52)
 TEST(SetdateWindow, TargetHeldOpenShowsError52AndStaysUnchanged)
 {
     SetdateRun run;
-    const Bytes old = RecordOf({2029, 1, 2, 3, 4, 0});
+    const Bytes old = RecordOf({2029, 1, 2, 3, 4});
     ASSERT_TRUE(WriteFileBytes(run.target_, old));
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(DECEMBER_8_2030_2130);
     HANDLE held = CreateFileW(run.target_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -364,10 +326,10 @@ TEST(SetdateWindow, SalirWritesNothingAndExitsWithZero)
     EXPECT_FALSE(FileIsThere(empty.target_));
 
     SetdateRun existing;
-    const Bytes old = RecordOf({2029, 1, 2, 3, 4, 0});
+    const Bytes old = RecordOf({2029, 1, 2, 3, 4});
     ASSERT_TRUE(WriteFileBytes(existing.target_, old));
     existing.Start();
-    existing.SetPickers(DECEMBER_8_2030_213000);
+    existing.SetPickers(DECEMBER_8_2030_2130);
     existing.Exit();
     EXPECT_EQ(Hex(old), Hex(existing.TargetBytes()));
 }
@@ -419,7 +381,7 @@ TEST(SetdateWindow, SavesInADeepFolderWithNonAnsiNames)
     const std::wstring target = folder + L"diminuto.log";
     ASSERT_GE(target.size(), static_cast<size_t>(MAX_PATH));
     run.Start(exe);
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(DECEMBER_8_2030_2130);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     Bytes bytes;
     EXPECT_TRUE(ReadFileBytes(L"\\\\?\\" + target, &bytes));
@@ -427,38 +389,47 @@ TEST(SetdateWindow, SavesInADeepFolderWithNonAnsiNames)
     run.Exit();
 }
 
-// Run once per locale (LC_ALL); DIMINUTO_EXPECT_LOCALE names the locale the
-// run must see, so a locale that is not installed cannot pass unnoticed.
-TEST(SetdateLocale, SaveStoresTheSameRecordInThisLocale)
+// Run once per locale (LC_ALL) on the fake clock; DIMINUTO_EXPECT_LOCALE
+// names the locale the run must see, so a locale that is not installed
+// cannot pass unnoticed. The pickers start at the clock's minute, shown in
+// the same forms as everywhere, and "Guardar" stores exactly that minute.
+TEST(SetdateLocale, PickersShowTheClockAndSaveStoresTheSameRecordInThisLocale)
 {
     const char* expected = getenv("DIMINUTO_EXPECT_LOCALE");
     if (expected) {
         const std::wstring name = UserLocaleText(LOCALE_SNAME);
         ASSERT_EQ(expected, Narrow(name)) << "user locale";
     }
+    ASSERT_TRUE(SetFakeClock({2026, 12, 8, 20, 45, 37, 1})) << "the fake clock does not follow";
     SetdateRun run;
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
-    printf("locale %s: pickers show \"%s\" and \"%s\" (formats %s, %s)\n",
-           Narrow(UserLocaleText(LOCALE_SNAME)).c_str(), Narrow(WindowText(run.Control(1001))).c_str(),
-           Narrow(WindowText(run.Control(1003))).c_str(),
-           Narrow(UserLocaleText(LOCALE_STIMEFORMAT)).c_str(),
-           Narrow(UserLocaleText(LOCALE_SSHORTDATE)).c_str());
+    EXPECT_TRUE(WaitUntil([&] {
+        return WindowText(run.Control(1001)) == L"20:45" && WindowText(run.Control(1003)) == L"08/12/2026";
+    })) << "pickers show \"" << Narrow(WindowText(run.Control(1001))) << "\" and \""
+        << Narrow(WindowText(run.Control(1003))) << "\"";
+    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    EXPECT_EQ("2D 00 14 00 08 00 0C 00 EA 07 ", Hex(run.TargetBytes()));
+
+    run.SetPickers(DECEMBER_8_2030_2130);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
-    const Moment afternoon = {2031, 10, 11, 21, 5, 0};  // 10/11 is ambiguous between orders
+    const Moment afternoon = {2031, 10, 11, 21, 5};  // 10/11 is ambiguous between orders
     run.SetPickers(afternoon);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     EXPECT_EQ(Hex(RecordOf(afternoon)), Hex(run.TargetBytes()));
     run.Exit();
 }
 
-// setdate stores a moment; countdown started beside it shows it.
+// setdate stores a moment (next year's 8 December); countdown started
+// beside it shows it.
 TEST(WholeSystem, CountdownShowsTheMomentSetdateStored)
 {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const Moment nextYear = {now.wYear + 1, 12, 8, 21, 30};
     SetdateRun run;
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_213000);
+    run.SetPickers(nextYear);
     EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
     run.Exit();
 
@@ -466,9 +437,56 @@ TEST(WholeSystem, CountdownShowsTheMomentSetdateStored)
     ASSERT_TRUE(countdown.Start(run.folder_.AddProgram(L"countdown.exe")));
     HWND window = countdown.WaitForWindow(L"Lo que falta");
     ASSERT_TRUE(window != NULL) << "no countdown window";
-    EXPECT_EQ(L"Lo que falta para el dia 08/12/2030 a las 21:30", WindowText(window));
+    wchar_t caption[64];
+    swprintf(caption, ARRAYSIZE(caption), L"Lo que falta para el dia 08/12/%d a las 21:30", nextYear.year);
+    EXPECT_EQ(caption, WindowText(window));
     ClickWindow(window);  // a click ends it
     DWORD code = 1234;
     EXPECT_TRUE(countdown.WaitForExit(&code));
     EXPECT_EQ(0u, code);
+}
+
+// On the fake clock: while a countdown counts to 20:47, setdate stores a
+// later target. At 20:47 the countdown congratulates but keeps the new file,
+// and the next countdown counts to the new target.
+TEST(WholeSystemFakeClock, TargetStoredWhileCountingIsKeptAndCountedNext)
+{
+    ASSERT_TRUE(SetFakeClock({2026, 12, 8, 20, 45, 30, 1})) << "the fake clock does not follow";
+    SetdateRun setdate;
+    ASSERT_TRUE(WriteFileBytes(setdate.target_, RecordOf({2026, 12, 8, 20, 47})));
+    const std::wstring countdownExe = setdate.folder_.AddProgram(L"countdown.exe");
+    Program first;
+    ASSERT_TRUE(first.Start(countdownExe));
+    HWND window = first.WaitForWindow(L"Lo que falta");
+    ASSERT_TRUE(window != NULL) << "no countdown window";
+    EXPECT_EQ(L"Lo que falta para el dia 08/12/2026 a las 20:47", WindowText(window));
+
+    setdate.Start();
+    const Moment later = {2026, 12, 9, 10, 0};
+    setdate.SetPickers(later);
+    EXPECT_EQ(SAVED_TEXT, setdate.Save(SAVED_TITLE));
+    setdate.Exit();
+
+    ASSERT_TRUE(SetFakeClock({2026, 12, 8, 20, 46, 59, 1})) << "the fake clock does not follow";
+    HWND box = first.WaitForMessageBox(L"Programador ...");
+    ASSERT_TRUE(box != NULL) << "no completion message";
+    EXPECT_EQ(L"Enhorabuena ya hemos llegado a la fecha deseada ...", MessageBoxText(box));
+    CloseMessageBox(box);
+    DWORD code = 1234;
+    EXPECT_TRUE(first.WaitForExit(&code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(Hex(RecordOf(later)), Hex(setdate.TargetBytes())) << "the new target was not kept";
+
+    Program next;
+    ASSERT_TRUE(next.Start(countdownExe));
+    window = next.WaitForWindow(L"Lo que falta");
+    ASSERT_TRUE(window != NULL) << "no countdown window";
+    EXPECT_EQ(L"Lo que falta para el dia 09/12/2026 a las 10:00", WindowText(window));
+    HWND label = GetDlgItem(window, 1001);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(label) == L"0d 13h 13m 1s "; }))
+        << "label \"" << Narrow(WindowText(label)) << "\"";
+    ClickWindow(label);  // a click ends it
+    EXPECT_TRUE(next.WaitForExit(&code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(Hex(RecordOf(later)), Hex(setdate.TargetBytes()));
 }
