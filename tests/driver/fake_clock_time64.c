@@ -4,18 +4,18 @@
    Built without libc headers or libraries; empty on 64-bit Linux. */
 #if defined(__i386__)
 
-struct timespec32 { long seconds, nanoseconds; };
-struct timespec64 { long long seconds, nanoseconds; };
-struct timeval32 { long seconds, microseconds; };
-struct timeval64 { long long seconds, microseconds; };
+struct nanotime32 { long seconds, nanoseconds; };
+struct nanotime64 { long long seconds, nanoseconds; };
+struct microtime32 { long seconds, microseconds; };
+struct microtime64 { long long seconds, microseconds; };
 
-int clock_gettime(int clock, struct timespec32 *now);
-int gettimeofday(struct timeval32 *now, void *zone);
+int clock_gettime(int clock, struct nanotime32 *now);
+int gettimeofday(struct microtime32 *now, void *zone);
 long time(long *now);
 
-int __clock_gettime64(int clock, struct timespec64 *now)
+int __clock_gettime64(int clock, struct nanotime64 *now)
 {
-    struct timespec32 now32;
+    struct nanotime32 now32;
     const int result = clock_gettime(clock, &now32);
     if (result == 0) {
         now->seconds = now32.seconds;
@@ -24,9 +24,9 @@ int __clock_gettime64(int clock, struct timespec64 *now)
     return result;
 }
 
-int __gettimeofday64(struct timeval64 *now, void *zone)
+int __gettimeofday64(struct microtime64 *now, void *zone)
 {
-    struct timeval32 now32;
+    struct microtime32 now32;
     const int result = gettimeofday(&now32, zone);
     if (result == 0 && now) {
         now->seconds = now32.seconds;
