@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <sstream>
@@ -117,6 +118,44 @@ INPUT KeyInput(WORD vk, bool up)
     return input;
 }
 
+// Every program a test starts runs in this job: when the test process ends,
+// killed by a timeout too, the job's last handle goes and the programs
+// with it, so none is left holding Alt+C and the screen's corner.
+HANDLE TestJob()
+{
+    static const HANDLE job = [] {
+        HANDLE created = CreateJobObjectW(NULL, NULL);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return created;
+    }();
+    return job;
+}
+
+std::vector<DWORD> g_startedIds;  // processes this test started
+
+struct ForeignSearch {
+    DWORD processId;
+    std::wstring caption;
+};
+
+BOOL CALLBACK MatchForeignCountdown(HWND window, LPARAM param)
+{
+    ForeignSearch* search = reinterpret_cast<ForeignSearch*>(param);
+    const std::wstring caption = WindowText(window);
+    if (!IsWindowVisible(window) || caption.compare(0, 25, L"Lo que falta para el dia ") != 0)
+        return TRUE;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    for (DWORD started : g_startedIds)
+        if (started == processId)
+            return TRUE;
+    search->processId = processId;
+    search->caption = caption;
+    return FALSE;
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs)
@@ -211,14 +250,26 @@ Program::~Program()
 
 bool Program::Start(const std::wstring& exePath)
 {
+    // A countdown left by another test or program holds Alt+C and the
+    // corner of the screen: every end-to-end test would fail for it.
+    ForeignSearch foreign = {0, L""};
+    EnumWindows(MatchForeignCountdown, reinterpret_cast<LPARAM>(&foreign));
+    if (foreign.processId) {
+        fprintf(stderr, "a countdown window of another process (%lu) is open: \"%ls\"; close it first\n",
+                foreign.processId, foreign.caption.c_str());
+        return false;
+    }
     std::wstring commandLine = L"\"" + exePath + L"\"";
     const std::wstring folder = DirectoryOf(exePath);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exePath.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                        folder.empty() ? NULL : folder.c_str(), &startup, &info))
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], NULL, NULL, FALSE, CREATE_SUSPENDED,
+                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, &info))
         return false;
+    AssignProcessToJobObject(TestJob(), info.hProcess);
+    g_startedIds.push_back(info.dwProcessId);
+    ResumeThread(info.hThread);
     CloseHandle(info.hThread);
     m_process = info.hProcess;
     m_processId = info.dwProcessId;
