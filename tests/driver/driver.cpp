@@ -44,8 +44,9 @@ void RemoveTree(const std::wstring& folder)
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
+    const std::wstring self = folder.substr(0, folder.size() - 1);  // without its '\'
+    SetFileAttributesW(self.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(self.c_str());
 }
 
 struct WindowSearch {
@@ -185,7 +186,7 @@ TempFolder::TempFolder(const std::wstring& name)
 
 TempFolder::~TempFolder()
 {
-    RemoveTree(m_path);
+    RemoveTree(L"\\\\?\\" + m_path);  // the \\?\ form reaches paths of any length
 }
 
 std::wstring TempFolder::AddProgram(const wchar_t* exeName) const
@@ -379,34 +380,30 @@ void ClickWindow(HWND window)
     ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
 
-void PressKey(WORD vk, bool alt)
+// A key pressed and released, inside a press of `modifier` unless it is 0.
+void PressWith(WORD modifier, WORD vk)
 {
     INPUT inputs[4];
     UINT count = 0;
-    if (alt)
-        inputs[count++] = KeyInput(VK_MENU, false);
+    if (modifier)
+        inputs[count++] = KeyInput(modifier, false);
     inputs[count++] = KeyInput(vk, false);
     inputs[count++] = KeyInput(vk, true);
-    if (alt)
-        inputs[count++] = KeyInput(VK_MENU, true);
+    if (modifier)
+        inputs[count++] = KeyInput(modifier, true);
     SendInputs(inputs, count);
+}
+
+void PressKey(WORD vk, bool alt)
+{
+    PressWith(alt ? VK_MENU : 0, vk);
 }
 
 void TypeText(const std::wstring& text)
 {
     for (wchar_t c : text) {
         const SHORT scan = VkKeyScanW(c);
-        const WORD vk = LOBYTE(scan);
-        const bool shift = (HIBYTE(scan) & 1) != 0;
-        INPUT inputs[4];
-        UINT count = 0;
-        if (shift)
-            inputs[count++] = KeyInput(VK_SHIFT, false);
-        inputs[count++] = KeyInput(vk, false);
-        inputs[count++] = KeyInput(vk, true);
-        if (shift)
-            inputs[count++] = KeyInput(VK_SHIFT, true);
-        SendInputs(inputs, count);
+        PressWith((HIBYTE(scan) & 1) ? VK_SHIFT : 0, LOBYTE(scan));
     }
 }
 
@@ -446,13 +443,6 @@ namespace {
 constexpr ULONGLONG TICKS_PER_SECOND = 10000000ULL;
 constexpr ULONGLONG UNIX_EPOCH_SECONDS = 11644473600ULL;  // 1601 to 1970
 
-ULONGLONG FileTimeTicks(const SYSTEMTIME& time)
-{
-    FILETIME file = {};
-    SystemTimeToFileTime(&time, &file);
-    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-}
-
 std::wstring EnvironmentText(const wchar_t* name)
 {
     wchar_t value[1024];
@@ -485,6 +475,13 @@ void RemoveFakeClockSharedMemory()
 }
 
 }  // namespace
+
+ULONGLONG FileTimeTicks(const SYSTEMTIME& time)
+{
+    FILETIME file = {};
+    SystemTimeToFileTime(&time, &file);
+    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+}
 
 // Seconds since 1970 (FAKETIME_FMT=%s), written beside the file and renamed
 // over it, so that no clock call reads a half-written time.

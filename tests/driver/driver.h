@@ -90,6 +90,9 @@ HWND ForegroundDriverWindow();
 // Pixel colour of the screen at (x, y).
 COLORREF ScreenPixel(int x, int y);
 
+// 100-ns ticks since 1601 of a moment, for arithmetic and comparisons.
+ULONGLONG FileTimeTicks(const SYSTEMTIME& time);
+
 // A moment of the clock: local wall-clock time and its offset from UTC in
 // hours, so that a time in an hour that repeats is not ambiguous.
 struct WallClock {
