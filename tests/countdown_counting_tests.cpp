@@ -1,18 +1,15 @@
-// The real countdown.exe while it counts: caption and label, Alt+C, a click,
-// a file held for a moment, wide and long paths, a big file, a real
-// completion at a minute boundary, and on a fake clock the days around
+// The real countdown.exe while it counts: its window, caption and label,
+// the keys and ways that end it, Alt+C, files it reads however they come, a
+// real completion at a minute boundary, and on a fake clock the days around
 // daylight-saving changes, New Year and a leap day.
 #include <gtest/gtest.h>
 
 #include "countdown_run.h"
-#include "target_file.h"
+#include "test_support.h"
 
 using countdown_run::CountdownRun;
 using countdown_run::ExpectedCaption;
 using countdown_run::LocalMinuteFromNow;
-using countdown_run::ParseLabel;
-using countdown_run::RecordBytes;
-using countdown_run::Remaining;
 
 namespace {
 
@@ -23,23 +20,7 @@ constexpr LONGLONG DAYS_AHEAD_MINUTES = 3 * MINUTES_PER_DAY + 2 * 60 + 30;
 
 HWND Label(HWND countdown)
 {
-    return GetDlgItem(countdown, countdown_run::LABEL_ID);
-}
-
-// Waits for a label of the form "Nd Nh Nm Ns " other than `previous`.
-bool WaitForLabel(HWND countdown, Remaining* remaining, const std::wstring& previous = L"",
-                  std::wstring* text = nullptr)
-{
-    std::wstring seen;
-    const bool changed = driver::WaitUntil([&] {
-        seen = driver::WindowText(Label(countdown));
-        return !seen.empty() && seen != previous;
-    });
-    if (text)
-        *text = seen;
-    EXPECT_TRUE(changed) << "label stayed \"" << testing::PrintToString(seen) << "\"";
-    EXPECT_TRUE(ParseLabel(seen, remaining)) << "label " << testing::PrintToString(seen);
-    return changed;
+    return GetDlgItem(countdown, COUNTDOWN_LABEL_ID);
 }
 
 // Starts a run counting to DAYS_AHEAD_MINUTES from now; its window, or NULL.
@@ -48,16 +29,36 @@ HWND StartCountingDaysAhead(CountdownRun& run, SYSTEMTIME* target = nullptr)
     const SYSTEMTIME moment = LocalMinuteFromNow(DAYS_AHEAD_MINUTES);
     if (target)
         *target = moment;
-    EXPECT_TRUE(run.WriteTarget(RecordBytes(moment)));
+    EXPECT_TRUE(run.WriteTarget(MinuteBytes(moment)));
     EXPECT_TRUE(run.Start());
     HWND countdown = run.WaitForCountdown();
     EXPECT_NE(countdown, static_cast<HWND>(NULL)) << "no countdown window";
     return countdown;
 }
 
+// The completion message is up: the label reads 0d 0h 0m 0s and the file is
+// still there; after OK the process ends with 0, the file and the hot-key
+// atom gone.
+void ExpectCompletion(CountdownRun& run, HWND countdown, HWND box, const std::string& atom)
+{
+    ASSERT_NE(box, static_cast<HWND>(NULL)) << "no completion message";
+    EXPECT_EQ(driver::MessageBoxText(box), COMPLETION_TEXT);
+    EXPECT_EQ(driver::WindowText(Label(countdown)), L"0d 0h 0m 0s ");
+    EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed before OK";
+    driver::CloseMessageBox(box);
+    EXPECT_EQ(run.WaitForExitCode(), 0u);
+    EXPECT_FALSE(driver::FileIsThere(run.TargetFile())) << "target file not removed";
+    if (!atom.empty()) {
+        EXPECT_EQ(GlobalFindAtomA(atom.c_str()), 0) << "atom left behind: " << atom;
+    }
+}
+
 }  // namespace
 
-TEST(CountdownCounting, CaptionAndALabelThatCountsDownEachSecond)
+// A strip at the screen's top-left corner, 205 x 15 dialog units, no system
+// menu, not resizable, not top-most, its one label covering it, light grey
+// on black; the caption names the target and the label counts down.
+TEST(CountdownCounting, StripWithACaptionAndALabelThatCountsDownEachSecond)
 {
     CountdownRun run;
     SYSTEMTIME target;
@@ -65,20 +66,98 @@ TEST(CountdownCounting, CaptionAndALabelThatCountsDownEachSecond)
     ASSERT_NE(countdown, static_cast<HWND>(NULL));
     EXPECT_EQ(driver::WindowText(countdown), ExpectedCaption(target));
 
-    Remaining first = {}, second = {};
-    std::wstring firstText;
-    ASSERT_TRUE(WaitForLabel(countdown, &first, L"", &firstText));
-    EXPECT_EQ(first.days, 3);
-    EXPECT_EQ(first.hours, 2);
-    EXPECT_GE(first.minutes, 25);  // 29 unless the test ran minutes late
-    EXPECT_LE(first.minutes, 29);
-    EXPECT_GE(first.seconds, 1);
-    EXPECT_LE(first.seconds, 60);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(countdown, GWL_STYLE));
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME), static_cast<DWORD>(WS_POPUP | WS_CAPTION | DS_MODALFRAME));
+    EXPECT_EQ(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    EXPECT_EQ(GetWindowLongW(countdown, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "top-most";
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(Label(countdown), GWL_STYLE)), 0x50000101u);
+    const RECT window = RectInParent(countdown);
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, 0);
+    EXPECT_EQ(ClientRect(countdown), DialogUnits(0, 0, 205, 15));
+    EXPECT_EQ(RectInParent(Label(countdown)), DialogUnits(0, 0, 205, 15));
 
-    ASSERT_TRUE(WaitForLabel(countdown, &second, firstText));
-    EXPECT_LT(second.TotalSeconds(), first.TotalSeconds()) << "counting up";
-    EXPECT_GT(second.TotalSeconds(), first.TotalSeconds() - 60) << "jumped";
+    const LabelSeen first = WAIT_FOR_LABEL(countdown);
+    ASSERT_TRUE(first.shown);
+    EXPECT_EQ(first.remaining.days, 3);
+    EXPECT_EQ(first.remaining.hours, 2);
+    EXPECT_GE(first.remaining.minutes, 25);  // 29 unless the test ran minutes late
+    EXPECT_LE(first.remaining.minutes, 29);
+    EXPECT_GE(first.remaining.seconds, 1);
+    EXPECT_LE(first.remaining.seconds, 60);
+
+    const RECT client = ClientRect(countdown);
+    POINT origin = {0, 0};
+    ClientToScreen(countdown, &origin);
+    int black = 0, grey = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            const COLORREF pixel = driver::ScreenPixel(origin.x + x, origin.y + y);
+            black += pixel == RGB(0, 0, 0);
+            grey += pixel == RGB(192, 192, 192);
+        }
+    }
+    EXPECT_GT(black, client.right * client.bottom / 2) << "background not black";
+    EXPECT_GT(grey, 10) << "no text drawn in light grey";
+    EXPECT_EQ(driver::ScreenPixel(origin.x + client.right - 1, origin.y + client.bottom - 1), RGB(0, 0, 0))
+        << "label does not reach the client area's corner";
+
+    const LabelSeen second = WAIT_FOR_LABEL(countdown, L"", first.text);
+    ASSERT_TRUE(second.shown);
+    EXPECT_LT(second.remaining.TotalSeconds(), first.remaining.TotalSeconds()) << "counting up";
+    EXPECT_GT(second.remaining.TotalSeconds(), first.remaining.TotalSeconds() - 60) << "jumped";
     EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed while counting";
+}
+
+namespace {
+
+// Esc and Enter, typed while the countdown is in front, do nothing: once
+// the timer's next tick (queued behind the keys) has changed the label, it
+// still runs, shown and in front. Alt+F4 typed the same way then ends it,
+// so the keys did reach it.
+void EscAndEnterThenAltF4(CountdownRun& run, HWND countdown)
+{
+    ASSERT_TRUE(BringToForeground(countdown)) << "the countdown never came to the front";
+    driver::PressKey(VK_ESCAPE);
+    driver::PressKey(VK_RETURN);
+    ASSERT_TRUE(WAIT_FOR_LABEL(countdown, L"", driver::WindowText(Label(countdown))).shown);
+    EXPECT_TRUE(run.Process().IsRunning());
+    EXPECT_TRUE(IsWindowVisible(countdown));
+    ASSERT_EQ(GetForegroundWindow(), countdown) << "the keys went elsewhere";
+    driver::PressKey(VK_F4, true);
+}
+
+}  // namespace
+
+// Each row ends a counting countdown: exit code 0, the hot-key atom
+// released, the target file kept.
+TEST(CountdownCounting, EndsByAClickOrTheCloseCommandNotByEscOrEnter)
+{
+    const struct {
+        const char* way;
+        void (*end)(CountdownRun& run, HWND countdown);
+    } ways[] = {
+        {"a click on the label", [](CountdownRun&, HWND countdown) {
+             BringToForeground(countdown);
+             driver::ClickWindow(Label(countdown));
+         }},
+        {"the system close command", [](CountdownRun&, HWND countdown) {
+             PostMessageW(countdown, WM_SYSCOMMAND, SC_CLOSE, 0);
+         }},
+        {"Esc and Enter, then Alt+F4", EscAndEnterThenAltF4},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        CountdownRun run;
+        HWND countdown = StartCountingDaysAhead(run);
+        ASSERT_NE(countdown, static_cast<HWND>(NULL));
+        const std::string atom = run.WaitForHotkeyAtom();
+        ASSERT_FALSE(atom.empty()) << "no hot-key atom while running";
+        way.end(run, countdown);
+        EXPECT_EQ(run.WaitForExitCode(), 0u);
+        EXPECT_EQ(GlobalFindAtomA(atom.c_str()), 0) << "atom left behind: " << atom;
+        EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "target file removed";
+    }
 }
 
 // Alt+C hides the window (it keeps counting) and shows it at the same place.
@@ -89,111 +168,68 @@ TEST(CountdownCounting, AltCHidesAndShowsAgain)
     CountdownRun run;
     HWND countdown = StartCountingDaysAhead(run);
     ASSERT_NE(countdown, static_cast<HWND>(NULL));
-    RECT shownAt;
-    GetWindowRect(countdown, &shownAt);
+    const RECT shownAt = RectInParent(countdown);
 
     driver::ForegroundDriverWindow();
     driver::PressKey('C', true);
     ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindowVisible(countdown); })) << "not hidden";
-    Remaining hidden = {};
-    const std::wstring before = driver::WindowText(Label(countdown));
-    EXPECT_TRUE(WaitForLabel(countdown, &hidden, before)) << "stopped counting while hidden";
+    EXPECT_TRUE(WAIT_FOR_LABEL(countdown, L"", driver::WindowText(Label(countdown))).shown)
+        << "stopped counting while hidden";
 
     driver::ForegroundDriverWindow();
     driver::PressKey('C', true);
     ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(countdown) != FALSE; })) << "not shown again";
-    RECT again;
-    GetWindowRect(countdown, &again);
-    EXPECT_TRUE(EqualRect(&shownAt, &again)) << "moved";
+    EXPECT_EQ(RectInParent(countdown), shownAt) << "moved";
     EXPECT_TRUE(run.Process().IsRunning());
 }
 
-// A click ends it; the target file stays and the hot-key atom goes.
-TEST(CountdownCounting, ClickEndsAndReleasesTheHotkey)
+// Each row: a target three days ahead that the countdown reads however it
+// comes: the program's path 258 characters long in a folder outside the
+// ANSI code page (beyond the 254 an ANSI module path holds); the last whole
+// record of a 100 MB file of zeros (no valid moment) with a partial record
+// after it; a file another program holds for half a second after the start.
+TEST(CountdownCounting, CountsToATargetReadHoweverItComes)
 {
-    CountdownRun run;
-    HWND countdown = StartCountingDaysAhead(run);
-    ASSERT_NE(countdown, static_cast<HWND>(NULL));
-    const std::string atom = run.WaitForHotkeyAtom();
-    ASSERT_FALSE(atom.empty()) << "no hot-key atom while running";
-
-    SetForegroundWindow(countdown);
-    driver::ClickWindow(Label(countdown));
-    EXPECT_EQ(run.WaitForExitCode(), 0u);
-    EXPECT_EQ(GlobalFindAtomA(atom.c_str()), 0) << "atom left behind: " << atom;
-    EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "a click removed the target file";
+    const struct {
+        const char* name;
+        const wchar_t* folder;
+        size_t programPathLength;
+        LONGLONG offset;  // of the record, after zeros
+        bool heldAtStart;
+    } cases[] = {
+        {"long path, Unicode folder", L"\u65e5\u672c\u8a9e-\u0436", 258, 0, false},
+        {"100 MB file", L"countdown", 0, 100LL * 1000 * 1000, false},
+        {"file held at the start", L"countdown", 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountdownRun run(c.folder, c.programPathLength);
+        if (c.programPathLength) {
+            ASSERT_EQ(run.ProgramPath().size(), c.programPathLength);
+            ASSERT_TRUE(driver::FileIsThere(run.ProgramPath()));
+        }
+        const SYSTEMTIME target = LocalMinuteFromNow(DAYS_AHEAD_MINUTES);
+        ASSERT_TRUE(WriteFileAt(run.TargetFile(), c.offset, MinuteBytes(target) + Bytes{5, 5, 5, 5, 5}, false))
+            << "error " << GetLastError();
+        HeldFile held(run.TargetFile());
+        if (!c.heldAtStart)
+            held.Release();
+        ASSERT_TRUE(run.Start());
+        if (c.heldAtStart) {
+            // The atom comes just before the load: from then on the program meets the lock.
+            EXPECT_FALSE(run.WaitForHotkeyAtom().empty()) << "the program never reached its initialisation";
+            Sleep(500);
+            held.Release();
+        }
+        HWND countdown = run.WaitForCountdown();
+        ASSERT_NE(countdown, static_cast<HWND>(NULL)) << "no countdown window";
+        EXPECT_EQ(driver::WindowText(countdown), ExpectedCaption(target));
+        EXPECT_EQ(WAIT_FOR_LABEL(countdown).remaining.days, 3);
+    }
 }
 
-// Held by another program when the countdown starts and released half a
-// second later: the load waits for it and the countdown runs normally.
-TEST(CountdownCounting, FileReleasedSoonAfterTheStartIsRead)
-{
-    CountdownRun run;
-    const SYSTEMTIME target = LocalMinuteFromNow(DAYS_AHEAD_MINUTES);
-    ASSERT_TRUE(run.WriteTarget(RecordBytes(target)));
-    HANDLE held = CreateFileW(run.TargetFile().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(run.Start());
-    // The atom comes just before the load: from then on the program meets the lock.
-    const bool initialising = !run.WaitForHotkeyAtom().empty();
-    Sleep(500);
-    CloseHandle(held);
-    ASSERT_TRUE(initialising) << "the program never reached its initialisation";
-
-    HWND countdown = run.WaitForCountdown();
-    ASSERT_NE(countdown, static_cast<HWND>(NULL)) << "no countdown window";
-    EXPECT_EQ(driver::WindowText(countdown), ExpectedCaption(target));
-    Remaining remaining = {};
-    EXPECT_TRUE(WaitForLabel(countdown, &remaining));
-    EXPECT_EQ(remaining.days, 3);
-}
-
-// A folder outside the ANSI code page, the program's path 258 characters
-// long: beyond what an ANSI module path of 254 characters can hold.
-TEST(CountdownCounting, CountsInAUnicodeFolderWithALongPath)
-{
-    CountdownRun run(L"\u65e5\u672c\u8a9e-\u0436", 258);
-    ASSERT_EQ(run.ProgramPath().size(), 258u);
-    ASSERT_TRUE(driver::FileIsThere(run.ProgramPath()));
-
-    SYSTEMTIME target;
-    HWND countdown = StartCountingDaysAhead(run, &target);
-    ASSERT_NE(countdown, static_cast<HWND>(NULL));
-    EXPECT_EQ(driver::WindowText(countdown), ExpectedCaption(target));
-    Remaining remaining = {};
-    EXPECT_TRUE(WaitForLabel(countdown, &remaining));
-    EXPECT_EQ(remaining.days, 3);
-}
-
-// 100 MB of zeros (no valid moment) before the real last record and a
-// partial one: only the last whole record counts.
-TEST(CountdownCounting, BigFileCountsToItsLastWholeRecord)
-{
-    CountdownRun run;
-    const SYSTEMTIME target = LocalMinuteFromNow(DAYS_AHEAD_MINUTES);
-    std::vector<unsigned char> tail = RecordBytes(target);
-    tail.insert(tail.end(), {5, 5, 5, 5, 5});
-    HANDLE file = CreateFileW(run.TargetFile().c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER offset;
-    offset.QuadPart = 100LL * 1000 * 1000;  // a multiple of the record size
-    DWORD written = 0;
-    const bool wrote = SetFilePointerEx(file, offset, NULL, FILE_BEGIN)
-        && WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &written, NULL);
-    CloseHandle(file);
-    ASSERT_TRUE(wrote) << "error " << GetLastError();
-
-    ASSERT_TRUE(run.Start());
-    HWND countdown = run.WaitForCountdown();
-    ASSERT_NE(countdown, static_cast<HWND>(NULL)) << "no countdown window";
-    EXPECT_EQ(driver::WindowText(countdown), ExpectedCaption(target));
-}
-
-// A target one minute ahead: the label counts, the completion comes at
-// second 59 of the minute before, shows 0d 0h 0m 0s, and after OK the file is
-// gone, the process has ended with 0 and its hot-key atom is released.
+// A target one minute ahead: the label counts the seconds of this minute,
+// the completion comes at second 59 of the minute before.
 TEST(CountdownCounting, CompletesAtTheMinuteBoundary)
 {
     SYSTEMTIME now;
@@ -201,34 +237,24 @@ TEST(CountdownCounting, CompletesAtTheMinuteBoundary)
     ASSERT_TRUE(driver::WaitUntil([&] { GetLocalTime(&now); return now.wSecond < 50; }, 15000));
     CountdownRun run;
     const SYSTEMTIME target = LocalMinuteFromNow(1);
-    ASSERT_TRUE(run.WriteTarget(RecordBytes(target)));
+    ASSERT_TRUE(run.WriteTarget(MinuteBytes(target)));
     ASSERT_TRUE(run.Start());
     HWND countdown = run.WaitForCountdown();
     ASSERT_NE(countdown, static_cast<HWND>(NULL)) << "no countdown window";
-    Remaining remaining = {};
-    ASSERT_TRUE(WaitForLabel(countdown, &remaining));
-    EXPECT_EQ(remaining.TotalSeconds(), remaining.seconds) << "more than the seconds of this minute";
+    const LabelSeen label = WAIT_FOR_LABEL(countdown);
+    ASSERT_TRUE(label.shown);
+    EXPECT_EQ(label.remaining.TotalSeconds(), label.remaining.seconds) << "more than the seconds of this minute";
     const std::string atom = run.WaitForHotkeyAtom();
     EXPECT_FALSE(atom.empty()) << "no hot-key atom while running";
 
     HWND box = run.WaitForMessage(75000);
-    ASSERT_NE(box, static_cast<HWND>(NULL)) << "no completion message";
     SYSTEMTIME seen;
     GetLocalTime(&seen);
-    const ULONGLONG second59 = countdown_run::Ticks(target) - TICKS_PER_SECOND;
-    EXPECT_GE(countdown_run::Ticks(seen), second59) << "completion before second 59";
-    EXPECT_LE(countdown_run::Ticks(seen), second59 + 3 * TICKS_PER_SECOND)
+    const ULONGLONG second59 = driver::FileTimeTicks(target) - TICKS_PER_SECOND;
+    EXPECT_GE(driver::FileTimeTicks(seen), second59) << "completion before second 59";
+    EXPECT_LE(driver::FileTimeTicks(seen), second59 + 3 * TICKS_PER_SECOND)
         << "completion more than 3 s after second 59";
-    EXPECT_EQ(driver::MessageBoxText(box), L"Enhorabuena ya hemos llegado a la fecha deseada ...");
-    EXPECT_EQ(driver::WindowText(Label(countdown)), L"0d 0h 0m 0s ");
-    EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed before OK";
-
-    driver::CloseMessageBox(box);
-    EXPECT_EQ(run.WaitForExitCode(), 0u);
-    EXPECT_FALSE(driver::FileIsThere(run.TargetFile())) << "target file not removed";
-    if (!atom.empty()) {
-        EXPECT_EQ(GlobalFindAtomA(atom.c_str()), 0) << "atom left behind: " << atom;
-    }
+    ExpectCompletion(run, countdown, box, atom);
 }
 
 // On the fake clock in Madrid's time zone (see tests/CMakeLists.txt), frozen
@@ -295,20 +321,12 @@ const ClockCase CLOCK_CASES[] = {
       {{2026, 12, 9, 8, 0, 0, 1}, COMPLETES}}},
 };
 
-std::vector<unsigned char> Record(const TargetRecord& target)
-{
-    std::vector<unsigned char> bytes(TARGET_RECORD_SIZE);
-    EncodeTargetRecord(target, bytes.data());
-    return bytes;
-}
-
 // Steps the clock through a case: each label in turn with the file kept and
-// no message, then the completion message with the file still there until
-// OK, the end with 0 and the file gone.
+// no message, then the completion.
 void RunClockCase(const ClockCase& c)
 {
     CountdownRun run;
-    ASSERT_TRUE(run.WriteTarget(Record(c.target)));
+    ASSERT_TRUE(run.WriteTarget(RecordBytes(c.target)));
     ASSERT_TRUE(driver::SetFakeClock(c.steps.front().clock)) << "the fake clock does not follow";
     ASSERT_TRUE(run.Start());
     HWND countdown = run.WaitForCountdown();
@@ -322,25 +340,10 @@ void RunClockCase(const ClockCase& c)
                                         << " UTC+" << at.utcOffsetHours);
         ASSERT_TRUE(driver::SetFakeClock(at)) << "the fake clock does not follow";
         if (step.label == COMPLETES) {
-            HWND box = run.WaitForMessage();
-            ASSERT_NE(box, static_cast<HWND>(NULL)) << "no completion message";
-            EXPECT_EQ(driver::MessageBoxText(box), L"Enhorabuena ya hemos llegado a la fecha deseada ...");
-            EXPECT_EQ(driver::WindowText(Label(countdown)), L"0d 0h 0m 0s ");
-            EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed before OK";
-            driver::CloseMessageBox(box);
-            EXPECT_EQ(run.WaitForExitCode(), 0u);
-            EXPECT_FALSE(driver::FileIsThere(run.TargetFile())) << "target file not removed";
+            ExpectCompletion(run, countdown, run.WaitForMessage(), "");
             return;
         }
-        std::wstring label;
-        const bool shown = driver::WaitUntil([&] {
-            label = driver::WindowText(Label(countdown));
-            return *step.label ? label == step.label : !label.empty();
-        });
-        EXPECT_TRUE(shown) << "label " << testing::PrintToString(label) << ", expected "
-                           << testing::PrintToString(std::wstring(step.label));
-        Remaining remaining = {};
-        EXPECT_TRUE(ParseLabel(label, &remaining)) << "label " << testing::PrintToString(label);
+        WAIT_FOR_LABEL(countdown, step.label);
         EXPECT_EQ(run.WaitForMessage(0), static_cast<HWND>(NULL)) << "completed early";
         EXPECT_TRUE(driver::FileIsThere(run.TargetFile())) << "file removed while counting";
     }

@@ -1,10 +1,8 @@
 #include "countdown_run.h"
 
 #include <cwchar>
-#include <regex>
 
 #include "remaining_time.h"
-#include "target_file.h"
 
 namespace countdown_run {
 
@@ -36,22 +34,12 @@ BOOL CALLBACK NoteShownWindow(HWND window, LPARAM param)
 
 }  // namespace
 
-ULONGLONG Ticks(const SYSTEMTIME& moment)
-{
-    FILETIME file = {};
-    SystemTimeToFileTime(&moment, &file);
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = file.dwLowDateTime;
-    ticks.HighPart = file.dwHighDateTime;
-    return ticks.QuadPart;
-}
-
 SYSTEMTIME LocalMinuteFromNow(LONGLONG minutes)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
     ULARGE_INTEGER ticks;
-    ticks.QuadPart = Ticks(now) / TICKS_PER_MINUTE_100NS * TICKS_PER_MINUTE_100NS
+    ticks.QuadPart = driver::FileTimeTicks(now) / TICKS_PER_MINUTE_100NS * TICKS_PER_MINUTE_100NS
         + minutes * static_cast<LONGLONG>(TICKS_PER_MINUTE_100NS);
     FILETIME file = { ticks.LowPart, ticks.HighPart };
     SYSTEMTIME moment;
@@ -59,52 +47,25 @@ SYSTEMTIME LocalMinuteFromNow(LONGLONG minutes)
     return moment;
 }
 
-std::vector<unsigned char> RecordBytes(const SYSTEMTIME& moment)
+std::wstring ExpectedCaption(const TargetRecord& target)
 {
-    const TargetRecord record = {
-        static_cast<int16_t>(moment.wMinute), static_cast<int16_t>(moment.wHour),
-        static_cast<int16_t>(moment.wDay), static_cast<int16_t>(moment.wMonth),
-        static_cast<int16_t>(moment.wYear) };
-    std::vector<unsigned char> bytes(TARGET_RECORD_SIZE);
-    EncodeTargetRecord(record, bytes.data());
-    return bytes;
+    wchar_t text[80];
+    swprintf(text, ARRAYSIZE(text), L"%ls%02d/%02d/%d a las %02d:%02d", CAPTION_PREFIX,
+             target.day, target.month, target.year, target.hour, target.minute);
+    return text;
 }
 
 std::wstring ExpectedCaption(const SYSTEMTIME& moment)
 {
-    wchar_t text[80];
-    swprintf(text, ARRAYSIZE(text), L"%ls%02u/%02u/%u a las %02u:%02u", CAPTION_PREFIX,
-             moment.wDay, moment.wMonth, moment.wYear, moment.wHour, moment.wMinute);
-    return text;
-}
-
-long long Remaining::TotalSeconds() const
-{
-    return ((days * 24LL + hours) * 60 + minutes) * 60 + seconds;
-}
-
-bool ParseLabel(const std::wstring& text, Remaining* remaining)
-{
-    static const std::wregex FORM(L"^(\\d+)d (\\d+)h (\\d+)m (\\d+)s $");
-    std::wsmatch match;
-    if (!std::regex_match(text, match, FORM))
-        return false;
-    remaining->days = std::stol(match[1].str());
-    remaining->hours = std::stol(match[2].str());
-    remaining->minutes = std::stol(match[3].str());
-    remaining->seconds = std::stol(match[4].str());
-    return true;
+    return ExpectedCaption(RecordOf(moment));
 }
 
 CountdownRun::CountdownRun(const std::wstring& folderName, size_t programPathLength)
     : m_folder(folderName), m_dir(m_folder.Path())
 {
     const std::wstring exeName = L"countdown.exe";
-    const size_t fixedPart = m_dir.size() + exeName.size() + 1;  // + the subfolder's '\'
-    if (programPathLength > fixedPart) {
-        m_dir += std::wstring(programPathLength - fixedPart, L'p') + L"\\";
-        CreateDirectoryW(m_dir.c_str(), NULL);
-    }
+    if (programPathLength)
+        m_dir = DEEP_FOLDER(m_dir, programPathLength - exeName.size(), std::wstring(200, L'p'));
     m_exe = m_dir + exeName;
     CopyFileW(driver::BuiltProgramPath(L"countdown.exe").c_str(), m_exe.c_str(), FALSE);
 }
@@ -114,7 +75,7 @@ std::wstring CountdownRun::TargetFile() const
     return m_dir + L"diminuto.log";
 }
 
-bool CountdownRun::WriteTarget(const std::vector<unsigned char>& bytes) const
+bool CountdownRun::WriteTarget(const Bytes& bytes) const
 {
     return driver::WriteFileBytes(TargetFile(), bytes);
 }

@@ -1,39 +1,25 @@
 // One run of the real countdown.exe in a fresh folder, with what its tests
-// need: target moments from the local clock, the label's numbers, and the
+// need: target moments from the local clock, the caption they give, and the
 // search for its hot-key atom in the global atom table.
 #pragma once
 
 #include <windows.h>
 #include <string>
-#include <vector>
 
 #include "driver.h"
+#include "test_support.h"
 
 namespace countdown_run {
 
-constexpr int LABEL_ID = 1001;
 constexpr wchar_t CAPTION_PREFIX[] = L"Lo que falta para el dia ";
-constexpr wchar_t MESSAGE_TITLE[] = L"Programador ...";
 
 // Second 0 of the local minute `minutes` from now (negative: ago), built
 // with FILETIME arithmetic so that days, months and years roll over.
 SYSTEMTIME LocalMinuteFromNow(LONGLONG minutes);
 
-// The ten record bytes of a moment.
-std::vector<unsigned char> RecordBytes(const SYSTEMTIME& moment);
-
 // "Lo que falta para el dia dd/mm/yyyy a las hh:mm", built independently.
+std::wstring ExpectedCaption(const TargetRecord& target);
 std::wstring ExpectedCaption(const SYSTEMTIME& moment);
-
-// The numbers of a label "Nd Nh Nm Ns "; false when the text has another form.
-struct Remaining {
-    long days, hours, minutes, seconds;
-    long long TotalSeconds() const;
-};
-bool ParseLabel(const std::wstring& text, Remaining* remaining);
-
-// 100-ns ticks of a moment, for comparisons.
-ULONGLONG Ticks(const SYSTEMTIME& moment);
 
 class CountdownRun {
 public:
@@ -46,7 +32,7 @@ public:
 
     const std::wstring& ProgramPath() const { return m_exe; }
     std::wstring TargetFile() const;  // diminuto.log beside the program
-    bool WriteTarget(const std::vector<unsigned char>& bytes) const;
+    bool WriteTarget(const Bytes& bytes) const;
 
     bool Start();  // notes the local time first
     driver::Program& Process() { return m_program; }

@@ -25,7 +25,9 @@ TEST(SaveErrors, EverySystemErrorCodeMapsAsTheTableSays)
     EXPECT_EQ(75, SaveErrorNumber(0xFFFFFFFF));
 }
 
-TEST(SaveErrors, EveryNumberHasItsText)
+// Each number's text, and its message "Err: " + the number with its
+// leading blank + the text.
+TEST(SaveErrors, EveryNumberHasItsTextAndMessage)
 {
     const struct {
         int number;
@@ -37,8 +39,11 @@ TEST(SaveErrors, EveryNumberHasItsText)
         {68, L"Device unavailable"}, {70, L"Permission denied"}, {71, L"Disk not ready"},
         {72, L"Disk media error"}, {74, L"Rename across disks"},
         {75, L"Path/file access error"}, {76, L"Path not found"}};
-    for (const auto& entry : texts)
+    for (const auto& entry : texts) {
         EXPECT_STREQ(entry.text, SaveErrorText(entry.number)) << "error " << entry.number;
+        EXPECT_EQ(L"Err:  " + std::to_wstring(entry.number) + L" " + entry.text,
+                  SaveErrorMessage(entry.number));
+    }
     // Every number the mapping can give has a text.
     for (DWORD code = 0; code < 200; ++code) {
         const int number = SaveErrorNumber(code);
@@ -48,53 +53,62 @@ TEST(SaveErrors, EveryNumberHasItsText)
     }
 }
 
-TEST(SaveErrors, MessageHasTwoBlanksAfterTheColon)
-{
-    EXPECT_EQ(L"Err:  52 Bad file name or number", SaveErrorMessage(52));
-    EXPECT_EQ(L"Err:  5 Illegal function call", SaveErrorMessage(5));
-    EXPECT_EQ(L"Err:  61 Disk full", SaveErrorMessage(61));
-}
-
+// Each row: what the file steps did (failed, failed on the open, the last
+// system error) and what the user is told. Any failed open shows 52,
+// whatever its error; a failed write its own number, a short one "Disk
+// full"; codes 7, 9 and 10 end the process, also on the open.
 TEST(SaveErrors, ReportOfEachStoreOutcome)
 {
-    const SaveReport saved = ReportOfStore(false, false, 0);
-    EXPECT_FALSE(saved.endsProcess);
-    EXPECT_EQ(L"Archivado fichero de configuracion ...\r\nGracias ...", saved.text);
-    EXPECT_STREQ(L"Programador ...", saved.title);
-
-    // Any failed open shows 52, whatever its system error.
-    for (DWORD code : {ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND, ERROR_SHARING_VIOLATION,
-                       ERROR_INVALID_NAME, ERROR_WRITE_PROTECT}) {
-        const SaveReport report = ReportOfStore(true, true, code);
-        EXPECT_FALSE(report.endsProcess) << code;
-        EXPECT_EQ(L"Err:  52 Bad file name or number", report.text) << code;
-        EXPECT_STREQ(L"Velto Soft", report.title);
-    }
-
-    // A failed write shows its own number; a short write is "Disk full".
-    EXPECT_EQ(L"Err:  61 Disk full", ReportOfStore(true, false, ERROR_HANDLE_DISK_FULL).text);
-    EXPECT_EQ(L"Err:  61 Disk full", ReportOfStore(true, false, ERROR_DISK_FULL).text);
-    EXPECT_EQ(L"Err:  57 Device I/O error", ReportOfStore(true, false, ERROR_INVALID_HANDLE).text);
-
-    // Codes 7, 9 and 10 end the process, also on the open.
-    for (DWORD code : {7u, 9u, 10u}) {
-        EXPECT_TRUE(ReportOfStore(true, false, code).endsProcess) << code;
-        EXPECT_TRUE(ReportOfStore(true, true, code).endsProcess) << code;
+    const wchar_t* const ENDS = nullptr;
+    const struct {
+        bool failed, openFailed;
+        DWORD code;
+        const wchar_t* text;  // ENDS: the process ends, nothing is shown
+        const wchar_t* title;
+    } rows[] = {
+        {false, false, 0, L"Archivado fichero de configuracion ...\r\nGracias ...", L"Programador ..."},
+        {true, true, ERROR_ACCESS_DENIED, L"Err:  52 Bad file name or number", L"Velto Soft"},
+        {true, true, ERROR_PATH_NOT_FOUND, L"Err:  52 Bad file name or number", L"Velto Soft"},
+        {true, true, ERROR_SHARING_VIOLATION, L"Err:  52 Bad file name or number", L"Velto Soft"},
+        {true, true, ERROR_INVALID_NAME, L"Err:  52 Bad file name or number", L"Velto Soft"},
+        {true, true, ERROR_WRITE_PROTECT, L"Err:  52 Bad file name or number", L"Velto Soft"},
+        {true, false, ERROR_HANDLE_DISK_FULL, L"Err:  61 Disk full", L"Velto Soft"},
+        {true, false, ERROR_DISK_FULL, L"Err:  61 Disk full", L"Velto Soft"},
+        {true, false, ERROR_INVALID_HANDLE, L"Err:  57 Device I/O error", L"Velto Soft"},
+        {true, false, ERROR_INVALID_PARAMETER, L"Err:  5 Illegal function call", L"Velto Soft"},
+        {true, false, 7, ENDS, nullptr}, {true, true, 7, ENDS, nullptr},
+        {true, false, 9, ENDS, nullptr}, {true, true, 9, ENDS, nullptr},
+        {true, false, 10, ENDS, nullptr}, {true, true, 10, ENDS, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "failed " << row.failed << ", on the open "
+                                        << row.openFailed << ", system error " << row.code);
+        const SaveReport report = ReportOfStore(row.failed, row.openFailed, row.code);
+        EXPECT_EQ(report.endsProcess, row.text == ENDS);
+        if (row.text != ENDS) {
+            EXPECT_EQ(report.text, row.text);
+            EXPECT_STREQ(report.title, row.title);
+        }
     }
 }
 
+// Each row: a path and its form for the file functions. Only absolute paths
+// of MAX_PATH characters or more get the extended form.
 TEST(LongPath, OnlyPathsOfMaxPathOrMoreGetTheExtendedForm)
 {
-    const std::wstring shortPath = L"C:\\users\\diminuto.log";
-    EXPECT_EQ(shortPath, ExtendedLengthPath(shortPath));
     const std::wstring longTail(MAX_PATH, L'x');
-    EXPECT_EQ(L"\\\\?\\C:\\" + longTail, ExtendedLengthPath(L"C:\\" + longTail));
-    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\" + longTail,
-              ExtendedLengthPath(L"\\\\server\\share\\" + longTail));
-    EXPECT_EQ(L"\\\\?\\C:\\" + longTail, ExtendedLengthPath(L"\\\\?\\C:\\" + longTail));
-    EXPECT_EQ(longTail, ExtendedLengthPath(longTail));  // relative: left alone
-    // Exactly MAX_PATH - 1 characters still fit the plain form.
-    const std::wstring fits = L"C:\\" + std::wstring(MAX_PATH - 4, L'y');
-    EXPECT_EQ(fits, ExtendedLengthPath(fits));
-    EXPECT_EQ(L"\\\\?\\" + fits + L"z", ExtendedLengthPath(fits + L"z"));
+    const std::wstring fits = L"C:\\" + std::wstring(MAX_PATH - 4, L'y');  // MAX_PATH - 1
+    const struct {
+        std::wstring path, extended;
+    } rows[] = {
+        {L"C:\\users\\diminuto.log", L"C:\\users\\diminuto.log"},
+        {L"C:\\" + longTail, L"\\\\?\\C:\\" + longTail},
+        {L"\\\\server\\share\\" + longTail, L"\\\\?\\UNC\\server\\share\\" + longTail},
+        {L"\\\\?\\C:\\" + longTail, L"\\\\?\\C:\\" + longTail},
+        {longTail, longTail},  // relative
+        {fits, fits},
+        {fits + L"z", L"\\\\?\\" + fits + L"z"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ExtendedLengthPath(row.path), row.extended) << row.path.size() << " characters";
 }

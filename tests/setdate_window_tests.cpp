@@ -5,102 +5,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver.h"
+#include "test_support.h"
 
 using namespace driver;
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-const wchar_t CAPTION[] = L"Configura tu Tiempo ...";
-const wchar_t SAVED_TITLE[] = L"Programador ...";
-const wchar_t SAVED_TEXT[] = L"Archivado fichero de configuracion ...\r\nGracias ...";
-const wchar_t ERROR_TITLE[] = L"Velto Soft";
-
-struct Moment {
-    int year, month, day, hour, minute;
-};
-
-const Moment DECEMBER_8_2030_2130 = {2030, 12, 8, 21, 30};
+const TargetRecord DECEMBER_8_2030_2130 = {30, 21, 8, 12, 2030};
 const Bytes DECEMBER_8_2030_2130_BYTES = {0x1E, 0, 0x15, 0, 0x08, 0, 0x0C, 0, 0xEE, 0x07};
-
-// The record bytes of a moment: minute, hour, day, month, year, 16 bits each.
-Bytes RecordOf(const Moment& m)
-{
-    Bytes bytes;
-    for (int field : {m.minute, m.hour, m.day, m.month, m.year}) {
-        bytes.push_back(static_cast<unsigned char>(field & 0xFF));
-        bytes.push_back(static_cast<unsigned char>(field >> 8));
-    }
-    return bytes;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text) {
-        if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            char code[12];
-            snprintf(code, sizeof code, "<U+%04X>", static_cast<unsigned>(c));
-            out += code;
-        }
-    }
-    return out;
-}
-
-std::string Hex(const Bytes& bytes)
-{
-    std::string out;
-    for (unsigned char b : bytes) {
-        char two[4];
-        snprintf(two, sizeof two, "%02X ", b);
-        out += two;
-    }
-    return out;
-}
-
-std::wstring UserLocaleText(LCTYPE type)
-{
-    wchar_t text[128] = L"";
-    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, ARRAYSIZE(text));
-    return text;
-}
-
-// The texts the pickers show for a moment, in every locale.
-std::wstring ExpectedTimeText(const Moment& m)
-{
-    wchar_t text[16];
-    swprintf(text, ARRAYSIZE(text), L"%02d:%02d", m.hour, m.minute);
-    return text;
-}
-
-std::wstring ExpectedDateText(const Moment& m)
-{
-    wchar_t text[16];
-    swprintf(text, ARRAYSIZE(text), L"%02d/%02d/%04d", m.day, m.month, m.year);
-    return text;
-}
-
-// Clicks the picker's first field and types the fields in turn, two
-// digits (the year four), moving on with the right arrow key.
-void TypeIntoPicker(HWND picker, std::initializer_list<int> fields)
-{
-    RECT rect;
-    GetWindowRect(picker, &rect);
-    ClickAt(rect.left + 8, (rect.top + rect.bottom) / 2);
-    for (int field : fields) {
-        wchar_t text[8];
-        swprintf(text, ARRAYSIZE(text), L"%0*d", field >= 100 ? 4 : 2, field);
-        TypeText(text);
-        PressKey(VK_RIGHT);
-    }
-}
 
 // One run of setdate.exe in a fresh folder.
 class SetdateRun {
@@ -111,44 +28,54 @@ public:
     void Start(const std::wstring& exePath = L"")
     {
         ASSERT_TRUE(program_.Start(exePath.empty() ? folder_.AddProgram(L"setdate.exe") : exePath));
-        window_ = program_.WaitForWindow(CAPTION);
+        window_ = program_.WaitForWindow(SETDATE_CAPTION);
         ASSERT_TRUE(window_ != NULL) << "no configurator window";
     }
 
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
-    // Sets both pickers by keys and waits until they show the moment.
-    void SetPickers(const Moment& m)
+    // Sets both pickers by keys and waits until they show the moment, in
+    // the same forms in every locale.
+    void SetPickers(const TargetRecord& m)
     {
-        TypeIntoPicker(Control(1001), {m.hour, m.minute});
+        TYPE_INTO_PICKER(Control(TIME_PICKER_ID), {m.hour, m.minute});
         // Twice, so that a day the month in between lacks is typed again.
-        TypeIntoPicker(Control(1003), {m.day, m.month, m.year});
-        TypeIntoPicker(Control(1003), {m.day, m.month, m.year});
-        const std::wstring time = ExpectedTimeText(m), date = ExpectedDateText(m);
+        TYPE_INTO_PICKER(Control(DATE_PICKER_ID), {m.day, m.month, m.year});
+        TYPE_INTO_PICKER(Control(DATE_PICKER_ID), {m.day, m.month, m.year});
+        wchar_t time[16], date[16];
+        swprintf(time, ARRAYSIZE(time), L"%02d:%02d", m.hour, m.minute);
+        swprintf(date, ARRAYSIZE(date), L"%02d/%02d/%04d", m.day, m.month, m.year);
         EXPECT_TRUE(WaitUntil([&] {
-            return WindowText(Control(1001)) == time && WindowText(Control(1003)) == date;
-        })) << "pickers show \"" << Narrow(WindowText(Control(1001))) << "\" and \""
-            << Narrow(WindowText(Control(1003))) << "\", expected \"" << Narrow(time) << "\" and \""
-            << Narrow(date) << "\"" << (program_.IsRunning() ? "" : "; setdate has ended");
+            return WindowText(Control(TIME_PICKER_ID)) == time && WindowText(Control(DATE_PICKER_ID)) == date;
+        })) << "pickers show \"" << Narrow(WindowText(Control(TIME_PICKER_ID))) << "\" and \""
+            << Narrow(WindowText(Control(DATE_PICKER_ID))) << "\", expected \"" << Narrow(time)
+            << "\" and \"" << Narrow(date) << "\"" << (program_.IsRunning() ? "" : "; setdate has ended");
     }
 
     // Clicks "Guardar" and returns the text of the box titled `title`,
     // closed again, or a note saying that none came.
     std::wstring Save(const wchar_t* title)
     {
-        ClickWindow(Control(1005));
+        ClickWindow(Control(SAVE_BUTTON_ID));
         HWND box = program_.WaitForMessageBox(title);
         if (box == NULL) {
             DWORD code = 0;
             GetExitCodeProcess(program_.Handle(), &code);
-            wchar_t state[32];
-            swprintf(state, ARRAYSIZE(state), L"; exit code %lu", code);
-            return L"(no message box \"" + std::wstring(title) + L"\"" + state + L")";
+            return L"(no message box \"" + std::wstring(title) + L"\"; exit code " + std::to_wstring(code) + L")";
         }
         const std::wstring text = MessageBoxText(box);
         CloseMessageBox(box);
         WaitUntil([&] { return !IsWindow(box); });
         return text;
+    }
+
+    // Sets the pickers, saves, and expects the confirmation and the file to
+    // hold just that moment's record.
+    void Store(const TargetRecord& m)
+    {
+        SetPickers(m);
+        EXPECT_EQ(Save(MESSAGE_TITLE), SAVED_TEXT);
+        EXPECT_EQ(Hex(TargetBytes()), Hex(RecordBytes(m)));
     }
 
     void ExpectStillOpen() const
@@ -160,7 +87,7 @@ public:
     // Clicks "Salir" and expects exit code 0.
     void Exit()
     {
-        ClickWindow(Control(1006));
+        ClickWindow(Control(EXIT_BUTTON_ID));
         DWORD code = 1234;
         ASSERT_TRUE(program_.WaitForExit(&code));
         EXPECT_EQ(0u, code);
@@ -169,19 +96,22 @@ public:
     Bytes TargetBytes() const
     {
         Bytes bytes;
-        ReadFileBytes(target_, &bytes);
+        ReadFileBytes(L"\\\\?\\" + target_, &bytes);
         return bytes;
     }
 
     TempFolder folder_;
-    const std::wstring target_;
+    std::wstring target_;
     Program program_;
     HWND window_ = NULL;
 };
 
 }  // namespace
 
-TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsAndStyles)
+// The window's client area 160 x 60 dialog units, its corner at 77, 73 (the
+// dialog manager places the client area there); its controls in tab order
+// with their classes, texts, styles and places.
+TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsStylesAndPlaces)
 {
     SetdateRun run;
     run.Start();
@@ -190,6 +120,12 @@ TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsAndStyles)
     // bits the system adds to a shown window (WS_VISIBLE, WS_CLIPSIBLINGS).
     const DWORD style = static_cast<DWORD>(GetWindowLongW(run.window_, GWL_STYLE));
     EXPECT_EQ(0x80C000D4u, style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | 0xFFu)) << std::hex << style;
+    EXPECT_EQ(ClientRect(run.window_), DialogUnits(0, 0, 160, 60));
+    POINT client = {0, 0};
+    ClientToScreen(run.window_, &client);
+    const RECT corner = DialogUnits(77, 73, 0, 0);
+    EXPECT_EQ(client.x, corner.left);
+    EXPECT_EQ(client.y, corner.top);
 
     const struct {
         int id;
@@ -197,13 +133,14 @@ TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsAndStyles)
         const wchar_t* text;  // NULL: not compared (a picker shows its value)
         DWORD style;
         DWORD exStyle;
+        int x, y, cx, cy;  // dialog units
     } controls[] = {
-        {1001, L"SysDateTimePick32", NULL, 0x50010009, WS_EX_CLIENTEDGE},
-        {1002, L"Static", L"Hora", 0x50000001, 0},
-        {1003, L"SysDateTimePick32", NULL, 0x50010000, WS_EX_CLIENTEDGE},
-        {1004, L"Static", L"Fecha", 0x50000001, 0},
-        {1005, L"Button", L"Guardar", 0x50010000, 0},
-        {1006, L"Button", L"Salir", 0x50010000, 0}};
+        {TIME_PICKER_ID, L"SysDateTimePick32", NULL, 0x50010009, WS_EX_CLIENTEDGE, 5, 15, 55, 20},
+        {TIME_LABEL_ID, L"Static", L"Hora", 0x50000001, 0, 5, 0, 55, 15},
+        {DATE_PICKER_ID, L"SysDateTimePick32", NULL, 0x50010000, WS_EX_CLIENTEDGE, 62, 15, 98, 20},
+        {DATE_LABEL_ID, L"Static", L"Fecha", 0x50000001, 0, 62, 0, 98, 15},
+        {SAVE_BUTTON_ID, L"Button", L"Guardar", 0x50010000, 0, 4, 40, 40, 15},
+        {EXIT_BUTTON_ID, L"Button", L"Salir", 0x50010000, 0, 118, 40, 40, 15}};
     HWND child = GetWindow(run.window_, GW_CHILD);
     for (const auto& expected : controls) {
         SCOPED_TRACE(expected.id);
@@ -218,103 +155,79 @@ TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsAndStyles)
         EXPECT_EQ(expected.style, static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)))
             << std::hex << GetWindowLongW(child, GWL_STYLE);
         EXPECT_EQ(expected.exStyle, static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE)) & 0xFFFF);
+        EXPECT_EQ(RectInParent(child), DialogUnits(expected.x, expected.y, expected.cx, expected.cy));
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_TRUE(child == NULL) << "more than six controls";
 
     // Tab stops: time picker, date picker, "Guardar", "Salir", round again.
-    HWND tabbed = run.Control(1001);
-    for (int id : {1003, 1005, 1006, 1001}) {
+    HWND tabbed = run.Control(TIME_PICKER_ID);
+    for (int id : {DATE_PICKER_ID, SAVE_BUTTON_ID, EXIT_BUTTON_ID, TIME_PICKER_ID}) {
         tabbed = GetNextDlgTabItem(run.window_, tabbed, FALSE);
         EXPECT_EQ(id, GetDlgCtrlID(tabbed));
     }
     // The time picker has an up-down control and no drop-down calendar.
-    EXPECT_TRUE(FindWindowExW(run.Control(1001), NULL, L"msctls_updown32", NULL) != NULL);
-    EXPECT_TRUE(FindWindowExW(run.Control(1003), NULL, L"msctls_updown32", NULL) == NULL);
+    EXPECT_TRUE(FindWindowExW(run.Control(TIME_PICKER_ID), NULL, L"msctls_updown32", NULL) != NULL);
+    EXPECT_TRUE(FindWindowExW(run.Control(DATE_PICKER_ID), NULL, L"msctls_updown32", NULL) == NULL);
     run.Exit();
 }
 
-TEST(SetdateWindow, SaveStoresThePickersMomentAndConfirms)
+// Each row: what stands at the target's place when "Guardar" is clicked.
+// An old file, read-only and hidden too, is replaced by the one record,
+// its attributes cleared. A folder there, or the file held open by the
+// other program (share mode 0: the delete and the open fail), gives error
+// 52 and stays as it was; once it is gone the next save works. The window
+// stays open throughout, and "Salir" leaves the file as saved.
+TEST(SetdateWindow, SaveReplacesTheOldTargetOrReportsError52)
 {
-    SetdateRun run;
-    run.Start();
-    run.SetPickers(DECEMBER_8_2030_2130);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
-    run.ExpectStillOpen();
-    run.Exit();
-    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
+    enum Place { NOTHING, OLD_READ_ONLY_HIDDEN, FOLDER, HELD };
+    const struct { const char* name; Place place; } rows[] = {
+        {"nothing", NOTHING}, {"old file, read-only and hidden", OLD_READ_ONLY_HIDDEN},
+        {"a folder", FOLDER}, {"old file held open", HELD}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetdateRun run;
+        const Bytes old = row.place == HELD ? RecordBytes({4, 3, 2, 1, 2029}) : Bytes(25, 0x41);
+        ASSERT_TRUE(row.place != FOLDER || CreateDirectoryW(run.target_.c_str(), NULL));
+        ASSERT_TRUE(row.place == NOTHING || row.place == FOLDER || WriteFileBytes(run.target_, old));
+        ASSERT_TRUE(row.place != OLD_READ_ONLY_HIDDEN
+                    || SetFileAttributesW(run.target_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        run.Start();
+        run.SetPickers(DECEMBER_8_2030_2130);
+        std::optional<HeldFile> held;
+        if (row.place == HELD)
+            held.emplace(run.target_);
+
+        if (row.place == FOLDER || row.place == HELD) {
+            EXPECT_EQ(run.Save(ERROR_TITLE), ERROR_52_TEXT);
+            if (row.place == FOLDER) {
+                EXPECT_TRUE(GetFileAttributesW(run.target_.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+                ASSERT_TRUE(RemoveDirectoryW(run.target_.c_str()));
+            } else {
+                held->Release();
+                EXPECT_EQ(Hex(run.TargetBytes()), Hex(old));
+            }
+            run.ExpectStillOpen();
+        }
+        EXPECT_EQ(run.Save(MESSAGE_TITLE), SAVED_TEXT);
+        EXPECT_EQ(Hex(run.TargetBytes()), Hex(DECEMBER_8_2030_2130_BYTES));
+        const DWORD attributes = GetFileAttributesW(run.target_.c_str());
+        EXPECT_EQ(0u, attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << std::hex << attributes;
+        run.ExpectStillOpen();
+        run.Exit();
+        EXPECT_EQ(Hex(run.TargetBytes()), Hex(DECEMBER_8_2030_2130_BYTES));
+    }
 }
 
-TEST(SetdateWindow, SecondSaveKeepsOneRecordWithTheSecondValuesWithoutSeconds)
+// Each save leaves one record, the pickers' minute without seconds: the
+// evening, the morning, midnight and noon through the same keys.
+TEST(SetdateWindow, EachSaveKeepsOneRecordWithTheLastValues)
 {
     SetdateRun run;
     run.Start();
-    run.SetPickers(DECEMBER_8_2030_2130);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    const Moment morning = {2031, 11, 25, 9, 5};
-    run.SetPickers(morning);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(RecordOf(morning)), Hex(run.TargetBytes()));
-    // Midnight and noon through the same keys.
-    const Moment midnight = {2032, 2, 29, 0, 0};
-    run.SetPickers(midnight);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(RecordOf(midnight)), Hex(run.TargetBytes()));
-    const Moment noon = {2032, 1, 31, 12, 59};
-    run.SetPickers(noon);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(RecordOf(noon)), Hex(run.TargetBytes()));
-    run.Exit();
-}
-
-TEST(SetdateWindow, ReadOnlyHiddenOldTargetIsReplaced)
-{
-    SetdateRun run;
-    ASSERT_TRUE(WriteFileBytes(run.target_, Bytes(25, 0x41)));
-    ASSERT_TRUE(SetFileAttributesW(run.target_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    run.Start();
-    run.SetPickers(DECEMBER_8_2030_2130);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
-    const DWORD attributes = GetFileAttributesW(run.target_.c_str());
-    EXPECT_EQ(0u, attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << std::hex << attributes;
-    run.Exit();
-}
-
-TEST(SetdateWindow, TargetThatIsAFolderShowsError52)
-{
-    SetdateRun run;
-    ASSERT_TRUE(CreateDirectoryW(run.target_.c_str(), NULL));
-    run.Start();
-    run.SetPickers(DECEMBER_8_2030_2130);
-    EXPECT_EQ(L"Err:  52 Bad file name or number", run.Save(ERROR_TITLE));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(run.target_.c_str()));
-    EXPECT_TRUE(GetFileAttributesW(run.target_.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    run.ExpectStillOpen();
-    // The next save works once the folder is gone.
-    ASSERT_TRUE(RemoveDirectoryW(run.target_.c_str()));
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
-    run.Exit();
-}
-
-// The other program holds the file open (share mode 0): the delete and the
-// open fail, the old record stays as it was.
-TEST(SetdateWindow, TargetHeldOpenShowsError52AndStaysUnchanged)
-{
-    SetdateRun run;
-    const Bytes old = RecordOf({2029, 1, 2, 3, 4});
-    ASSERT_TRUE(WriteFileBytes(run.target_, old));
-    run.Start();
-    run.SetPickers(DECEMBER_8_2030_2130);
-    HANDLE held = CreateFileW(run.target_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(L"Err:  52 Bad file name or number", run.Save(ERROR_TITLE));
-    CloseHandle(held);
-    EXPECT_EQ(Hex(old), Hex(run.TargetBytes()));
-    run.ExpectStillOpen();
+    for (const TargetRecord& m : {DECEMBER_8_2030_2130, TargetRecord{5, 9, 25, 11, 2031},
+                                  TargetRecord{0, 0, 29, 2, 2032}, TargetRecord{59, 12, 31, 1, 2032}})
+        run.Store(m);
     run.Exit();
 }
 
@@ -326,7 +239,7 @@ TEST(SetdateWindow, SalirWritesNothingAndExitsWithZero)
     EXPECT_FALSE(FileIsThere(empty.target_));
 
     SetdateRun existing;
-    const Bytes old = RecordOf({2029, 1, 2, 3, 4});
+    const Bytes old = RecordBytes({4, 3, 2, 1, 2029});
     ASSERT_TRUE(WriteFileBytes(existing.target_, old));
     existing.Start();
     existing.SetPickers(DECEMBER_8_2030_2130);
@@ -338,16 +251,9 @@ TEST(SetdateWindow, FocusComesBackAfterDeactivation)
 {
     SetdateRun run;
     run.Start();
-    HWND datePicker = run.Control(1003);
+    HWND datePicker = run.Control(DATE_PICKER_ID);
     ClickWindow(datePicker);
-    const DWORD thread = GetWindowThreadProcessId(run.window_, NULL);
-    auto focusOf = [&] {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(thread, &info);
-        return info.hwndFocus;
-    };
-    ASSERT_TRUE(WaitUntil([&] { return focusOf() == datePicker; }));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(run.window_) == datePicker; }));
     ForegroundDriverWindow();
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() != run.window_; }));
     // Activation by a click on the caption, which does not move the focus itself.
@@ -355,8 +261,8 @@ TEST(SetdateWindow, FocusComesBackAfterDeactivation)
     GetWindowRect(run.window_, &rect);
     ClickAt((rect.left + rect.right) / 2, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run.window_; }));
-    EXPECT_TRUE(WaitUntil([&] { return focusOf() == datePicker; }))
-        << "focus on control " << GetDlgCtrlID(focusOf());
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(run.window_) == datePicker; }))
+        << "focus on control " << GetDlgCtrlID(FocusOf(run.window_));
     run.Exit();
 }
 
@@ -367,25 +273,15 @@ TEST(SetdateWindow, SavesInADeepFolderWithNonAnsiNames)
 {
     SetdateRun run(L"setdate-\u65E5\u672C\u8A9E-\u0416\u0438\u0437\u043D\u044C-\u03A9");
     const std::wstring exeName = L"setdate.exe";
-    const size_t folderLength = MAX_PATH - 1 - exeName.size();
-    std::wstring folder = run.folder_.Path();
-    const std::wstring part = L"carpeta-\u00F1-\u4E2D\u6587-\u0645\u062C\u0644\u062F-0123456789";
-    while (folder.size() < folderLength) {
-        const size_t room = folderLength - folder.size() - 1;  // one for the backslash
-        folder += (room >= part.size() + 8 ? part : std::wstring(room, L'x')) + L"\\";
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL)) << GetLastError();
-    }
+    const std::wstring folder = DEEP_FOLDER(run.folder_.Path(), MAX_PATH - 1 - exeName.size(),
+                                            L"carpeta-\u00F1-\u4E2D\u6587-\u0645\u062C\u0644\u062F-0123456789");
     const std::wstring exe = folder + exeName;
     ASSERT_EQ(static_cast<size_t>(MAX_PATH - 1), exe.size());
     ASSERT_TRUE(CopyFileW(BuiltProgramPath(L"setdate.exe").c_str(), exe.c_str(), FALSE));
-    const std::wstring target = folder + L"diminuto.log";
-    ASSERT_GE(target.size(), static_cast<size_t>(MAX_PATH));
+    run.target_ = folder + L"diminuto.log";
+    ASSERT_GE(run.target_.size(), static_cast<size_t>(MAX_PATH));
     run.Start(exe);
-    run.SetPickers(DECEMBER_8_2030_2130);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    Bytes bytes;
-    EXPECT_TRUE(ReadFileBytes(L"\\\\?\\" + target, &bytes));
-    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(bytes));
+    run.Store(DECEMBER_8_2030_2130);
     run.Exit();
 }
 
@@ -397,26 +293,23 @@ TEST(SetdateLocale, PickersShowTheClockAndSaveStoresTheSameRecordInThisLocale)
 {
     const char* expected = getenv("DIMINUTO_EXPECT_LOCALE");
     if (expected) {
-        const std::wstring name = UserLocaleText(LOCALE_SNAME);
+        wchar_t name[LOCALE_NAME_MAX_LENGTH] = L"";
+        GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SNAME, name, ARRAYSIZE(name));
         ASSERT_EQ(expected, Narrow(name)) << "user locale";
     }
     ASSERT_TRUE(SetFakeClock({2026, 12, 8, 20, 45, 37, 1})) << "the fake clock does not follow";
     SetdateRun run;
     run.Start();
     EXPECT_TRUE(WaitUntil([&] {
-        return WindowText(run.Control(1001)) == L"20:45" && WindowText(run.Control(1003)) == L"08/12/2026";
-    })) << "pickers show \"" << Narrow(WindowText(run.Control(1001))) << "\" and \""
-        << Narrow(WindowText(run.Control(1003))) << "\"";
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+        return WindowText(run.Control(TIME_PICKER_ID)) == L"20:45"
+            && WindowText(run.Control(DATE_PICKER_ID)) == L"08/12/2026";
+    })) << "pickers show \"" << Narrow(WindowText(run.Control(TIME_PICKER_ID))) << "\" and \""
+        << Narrow(WindowText(run.Control(DATE_PICKER_ID))) << "\"";
+    EXPECT_EQ(run.Save(MESSAGE_TITLE), SAVED_TEXT);
     EXPECT_EQ("2D 00 14 00 08 00 0C 00 EA 07 ", Hex(run.TargetBytes()));
 
-    run.SetPickers(DECEMBER_8_2030_2130);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(DECEMBER_8_2030_2130_BYTES), Hex(run.TargetBytes()));
-    const Moment afternoon = {2031, 10, 11, 21, 5};  // 10/11 is ambiguous between orders
-    run.SetPickers(afternoon);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
-    EXPECT_EQ(Hex(RecordOf(afternoon)), Hex(run.TargetBytes()));
+    run.Store(DECEMBER_8_2030_2130);
+    run.Store({5, 21, 11, 10, 2031});  // 10/11 is ambiguous between orders
     run.Exit();
 }
 
@@ -426,20 +319,18 @@ TEST(WholeSystem, CountdownShowsTheMomentSetdateStored)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    const Moment nextYear = {now.wYear + 1, 12, 8, 21, 30};
+    const TargetRecord nextYear = {30, 21, 8, 12, static_cast<int16_t>(now.wYear + 1)};
     SetdateRun run;
     run.Start();
-    run.SetPickers(nextYear);
-    EXPECT_EQ(SAVED_TEXT, run.Save(SAVED_TITLE));
+    run.Store(nextYear);
     run.Exit();
 
     Program countdown;
     ASSERT_TRUE(countdown.Start(run.folder_.AddProgram(L"countdown.exe")));
     HWND window = countdown.WaitForWindow(L"Lo que falta");
     ASSERT_TRUE(window != NULL) << "no countdown window";
-    wchar_t caption[64];
-    swprintf(caption, ARRAYSIZE(caption), L"Lo que falta para el dia 08/12/%d a las 21:30", nextYear.year);
-    EXPECT_EQ(caption, WindowText(window));
+    EXPECT_EQ(L"Lo que falta para el dia 08/12/" + std::to_wstring(nextYear.year) + L" a las 21:30",
+              WindowText(window));
     ClickWindow(window);  // a click ends it
     DWORD code = 1234;
     EXPECT_TRUE(countdown.WaitForExit(&code));
@@ -453,7 +344,7 @@ TEST(WholeSystemFakeClock, TargetStoredWhileCountingIsKeptAndCountedNext)
 {
     ASSERT_TRUE(SetFakeClock({2026, 12, 8, 20, 45, 30, 1})) << "the fake clock does not follow";
     SetdateRun setdate;
-    ASSERT_TRUE(WriteFileBytes(setdate.target_, RecordOf({2026, 12, 8, 20, 47})));
+    ASSERT_TRUE(WriteFileBytes(setdate.target_, RecordBytes({47, 20, 8, 12, 2026})));
     const std::wstring countdownExe = setdate.folder_.AddProgram(L"countdown.exe");
     Program first;
     ASSERT_TRUE(first.Start(countdownExe));
@@ -462,31 +353,28 @@ TEST(WholeSystemFakeClock, TargetStoredWhileCountingIsKeptAndCountedNext)
     EXPECT_EQ(L"Lo que falta para el dia 08/12/2026 a las 20:47", WindowText(window));
 
     setdate.Start();
-    const Moment later = {2026, 12, 9, 10, 0};
-    setdate.SetPickers(later);
-    EXPECT_EQ(SAVED_TEXT, setdate.Save(SAVED_TITLE));
+    const TargetRecord later = {0, 10, 9, 12, 2026};
+    setdate.Store(later);
     setdate.Exit();
 
     ASSERT_TRUE(SetFakeClock({2026, 12, 8, 20, 46, 59, 1})) << "the fake clock does not follow";
-    HWND box = first.WaitForMessageBox(L"Programador ...");
+    HWND box = first.WaitForMessageBox(MESSAGE_TITLE);
     ASSERT_TRUE(box != NULL) << "no completion message";
-    EXPECT_EQ(L"Enhorabuena ya hemos llegado a la fecha deseada ...", MessageBoxText(box));
+    EXPECT_EQ(COMPLETION_TEXT, MessageBoxText(box));
     CloseMessageBox(box);
     DWORD code = 1234;
     EXPECT_TRUE(first.WaitForExit(&code));
     EXPECT_EQ(0u, code);
-    EXPECT_EQ(Hex(RecordOf(later)), Hex(setdate.TargetBytes())) << "the new target was not kept";
+    EXPECT_EQ(Hex(RecordBytes(later)), Hex(setdate.TargetBytes())) << "the new target was not kept";
 
     Program next;
     ASSERT_TRUE(next.Start(countdownExe));
     window = next.WaitForWindow(L"Lo que falta");
     ASSERT_TRUE(window != NULL) << "no countdown window";
     EXPECT_EQ(L"Lo que falta para el dia 09/12/2026 a las 10:00", WindowText(window));
-    HWND label = GetDlgItem(window, 1001);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(label) == L"0d 13h 13m 1s "; }))
-        << "label \"" << Narrow(WindowText(label)) << "\"";
-    ClickWindow(label);  // a click ends it
+    WAIT_FOR_LABEL(window, L"0d 13h 13m 1s ");
+    ClickWindow(GetDlgItem(window, COUNTDOWN_LABEL_ID));  // a click ends it
     EXPECT_TRUE(next.WaitForExit(&code));
     EXPECT_EQ(0u, code);
-    EXPECT_EQ(Hex(RecordOf(later)), Hex(setdate.TargetBytes()));
+    EXPECT_EQ(Hex(RecordBytes(later)), Hex(setdate.TargetBytes()));
 }
