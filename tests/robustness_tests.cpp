@@ -26,21 +26,14 @@ namespace {
 
 constexpr long long MINUTES_PER_DAY = 24 * 60;
 
-unsigned Seed()
-{
-    static const unsigned seed = [] {
-        const char* text = getenv("DIMINUTO_SEED");
-        return text ? static_cast<unsigned>(strtoul(text, nullptr, 0)) : 20261208u;
-    }();
-    return seed;
-}
-
 std::mt19937 SeededRandom(const char* test)
 {
-    printf("%s: seed %u (DIMINUTO_SEED=%u replays it)\n", test, Seed(), Seed());
+    const char* text = getenv("DIMINUTO_SEED");
+    const unsigned seed = text ? static_cast<unsigned>(strtoul(text, nullptr, 0)) : 20261208u;
+    printf("%s: seed %u (DIMINUTO_SEED=%u replays it)\n", test, seed, seed);
     fflush(stdout);
-    testing::Test::RecordProperty("seed", std::to_string(Seed()));
-    return std::mt19937(Seed());
+    testing::Test::RecordProperty("seed", std::to_string(seed));
+    return std::mt19937(seed);
 }
 
 int Pick(std::mt19937& random, int lowest, int highest)
