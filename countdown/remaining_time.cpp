@@ -115,12 +115,13 @@ bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATIO
 // Low 8 bits of hour, minute, day, month; the year whole.
 CountdownTarget CountdownTargetFromRecord(const TargetRecord& record)
 {
+    const TargetRecord low = LowByteFields(record);
     CountdownTarget target;
-    target.hour = static_cast<uint8_t>(record.hour & 0xFF);
-    target.minute = static_cast<uint8_t>(record.minute & 0xFF);
-    target.day = static_cast<uint8_t>(record.day & 0xFF);
-    target.month = static_cast<uint8_t>(record.month & 0xFF);
-    target.year = record.year;
+    target.hour = static_cast<uint8_t>(low.hour);
+    target.minute = static_cast<uint8_t>(low.minute);
+    target.day = static_cast<uint8_t>(low.day);
+    target.month = static_cast<uint8_t>(low.month);
+    target.year = low.year;
     return target;
 }
 
