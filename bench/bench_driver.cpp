@@ -291,7 +291,7 @@ int wmain(int argc, wchar_t** argv)
     bench::WriteTargetFile(setdateFolder.File(L"diminuto.log"), 10);
 
     const Subject floor = { "floor dialog (GetMessage)", floorExe, L"", FLOOR_CAPTION, false };
-    const Subject floorPoll = { "floor dialog (PeekMessage/Sleep(1))", floorExe, L"poll", FLOOR_CAPTION, false };
+    const Subject floorPoll = { "floor dialog (PeekMessage/SleepEx(1))", floorExe, L"poll", FLOOR_CAPTION, false };
     const Subject countdown = { "countdown, 10-B file", small.AddProgram(L"countdown.exe"), L"",
                                 COUNTDOWN_CAPTION, true };
     const Subject countdownMedium = { "countdown, 1-MB file", medium.AddProgram(L"countdown.exe"), L"",

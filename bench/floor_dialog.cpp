@@ -1,7 +1,7 @@
 // The floor of the benchmarks: the least a Win32 program with one window
 // costs. One empty dialog from an in-memory template, shown at the screen's
 // top-left. Without arguments it waits in GetMessage; with "poll" it runs a
-// PeekMessage/Sleep(1) loop, the loop the programs themselves use.
+// PeekMessage/SleepEx(1, TRUE) loop, the loop the programs themselves use.
 #include <windows.h>
 
 #include <cstddef>
@@ -69,7 +69,7 @@ void RunPollingLoop(HWND window)
     MSG message;
     while (IsWindow(window)) {
         if (!PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
-            Sleep(1);
+            SleepEx(1, TRUE);
             continue;
         }
         if (!IsDialogMessageW(window, &message)) {

@@ -374,11 +374,13 @@ INT_PTR ShowDialogModal(HWND window, DialogCallback callback)
 
     // Polls rather than blocks in GetMessage: the loop must also end when
     // the window goes while the queue is empty (destroyed from another
-    // process), and a posted WM_QUIT must not end it.
+    // process), and a posted WM_QUIT must not end it. The idle sleep is
+    // alertable: Wine times a plain Sleep against the wall clock, so a
+    // clock set back during one would stall the loop by as much.
     MSG message;
     while (IsWindow(window)) {
         if (!PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
-            Sleep(1);
+            SleepEx(1, TRUE);
             continue;
         }
         // WM_QUIT is dispatched like any other message: only the

@@ -67,7 +67,8 @@ CountdownRun::CountdownRun(const std::wstring& folderName, size_t programPathLen
     if (programPathLength)
         m_dir = DEEP_FOLDER(m_dir, programPathLength - exeName.size(), std::wstring(200, L'p'));
     m_exe = m_dir + exeName;
-    CopyFileW(driver::BuiltProgramPath(L"countdown.exe").c_str(), m_exe.c_str(), FALSE);
+    EXPECT_TRUE(CopyFileW(driver::BuiltProgramPath(L"countdown.exe").c_str(), m_exe.c_str(), FALSE))
+        << "countdown.exe not copied into the test folder: error " << GetLastError();
 }
 
 std::wstring CountdownRun::TargetFile() const

@@ -10,6 +10,8 @@ namespace driver {
 namespace {
 
 const wchar_t DRIVER_WINDOW_CLASS[] = L"DiminutoTestDriver";
+// How long a start waits for a countdown of another process to go.
+constexpr DWORD FOREIGN_COUNTDOWN_WAIT_MS = 10000;
 
 void PumpOwnMessages()
 {
@@ -192,7 +194,10 @@ TempFolder::~TempFolder()
 std::wstring TempFolder::AddProgram(const wchar_t* exeName) const
 {
     const std::wstring copy = m_path + exeName;
-    CopyFileW(BuiltProgramPath(exeName).c_str(), copy.c_str(), FALSE);
+    if (!CopyFileW(BuiltProgramPath(exeName).c_str(), copy.c_str(), FALSE)) {
+        fprintf(stderr, "TempFolder::AddProgram: %ls not copied: error %lu\n", exeName, GetLastError());
+        fflush(stderr);
+    }
     return copy;
 }
 
@@ -251,13 +256,20 @@ Program::~Program()
 
 bool Program::Start(const std::wstring& exePath)
 {
-    // A countdown left by another test or program holds Alt+C and the
-    // corner of the screen: every end-to-end test would fail for it.
+    // A countdown of another process holds Alt+C and the corner of the
+    // screen. One that the last test's job has just ended may still show
+    // for a moment; one that stays would fail every end-to-end test.
     ForeignSearch foreign = {0, L""};
-    EnumWindows(MatchForeignCountdown, reinterpret_cast<LPARAM>(&foreign));
-    if (foreign.processId) {
-        fprintf(stderr, "a countdown window of another process (%lu) is open: \"%ls\"; close it first\n",
-                foreign.processId, foreign.caption.c_str());
+    const bool gone = WaitUntil([&] {
+        foreign.processId = 0;
+        EnumWindows(MatchForeignCountdown, reinterpret_cast<LPARAM>(&foreign));
+        return foreign.processId == 0;
+    }, FOREIGN_COUNTDOWN_WAIT_MS, 50);
+    if (!gone) {
+        fprintf(stderr, "Program::Start: a countdown window of another process (%lu) is still open "
+                "after %lu ms: \"%ls\"; close it first\n", foreign.processId,
+                FOREIGN_COUNTDOWN_WAIT_MS, foreign.caption.c_str());
+        fflush(stderr);
         return false;
     }
     std::wstring commandLine = L"\"" + exePath + L"\"";
@@ -266,8 +278,12 @@ bool Program::Start(const std::wstring& exePath)
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     if (!CreateProcessW(exePath.c_str(), &commandLine[0], NULL, NULL, FALSE, CREATE_SUSPENDED,
-                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, &info))
+                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, &info)) {
+        fprintf(stderr, "Program::Start: CreateProcessW failed with error %lu for %ls\n",
+                GetLastError(), exePath.c_str());
+        fflush(stderr);
         return false;
+    }
     AssignProcessToJobObject(TestJob(), info.hProcess);
     g_startedIds.push_back(info.dwProcessId);
     ResumeThread(info.hThread);
