@@ -55,13 +55,13 @@ void EndCountdown()
     EndDialogWindow(g_hDlg, 0);
 }
 
-// Date and time from one reading, so midnight cannot pair one day's time
-// with the next day's date.
-SYSTEMTIME ReadClock()
+// One reading of the clock, in UTC, per tick: the local date and time are
+// derived from it, so midnight cannot pair one day's time with the next
+// day's date, and an hour the clock repeats is not ambiguous.
+FILETIME ReadClock()
 {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    now.wMilliseconds = 0;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
     return now;
 }
 

@@ -1,11 +1,19 @@
 // Remaining-time arithmetic and the countdown's texts.
 #include "remaining_time.h"
 
+#include <algorithm>
+
 #include "number_text.h"
 
 namespace {
 
-constexpr ULONGLONG TICKS_PER_MINUTE = 600000000ULL;  // 100-ns FILETIME units
+constexpr ULONGLONG TICKS_PER_SECOND = 10000000ULL;  // 100-ns FILETIME units
+constexpr ULONGLONG TICKS_PER_MINUTE = 60 * TICKS_PER_SECOND;
+constexpr int FIRST_RULES_YEAR = 1601;
+constexpr int LAST_RULES_YEAR = 30827;
+
+typedef BOOL (WINAPI *GetTimeZoneInformationForYearProc)(USHORT, PDYNAMIC_TIME_ZONE_INFORMATION,
+                                                         LPTIME_ZONE_INFORMATION);
 
 ULONGLONG FileTimeTicks(const FILETIME& fileTime)
 {
@@ -32,24 +40,85 @@ int64_t MinutesSince1601(const SYSTEMTIME& moment)
     return static_cast<int64_t>(FileTimeTicks(fileTime) / TICKS_PER_MINUTE);
 }
 
-// The UTC ticks of a local moment, or 0 when it cannot be converted.
-ULONGLONG LocalToUtcTicks(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone)
+// The rules of `zone`; for NULL, the system zone's rules for `year`
+// (GetTimeZoneInformationForYear, looked up by name so that the program
+// still starts where kernel32 lacks it) or else its current rules. False
+// when the system gives none.
+bool ZoneRules(const TIME_ZONE_INFORMATION* zone, int year, TIME_ZONE_INFORMATION* rules)
 {
-    SYSTEMTIME utc;
-    FILETIME fileTime;
-    if (!TzSpecificLocalTimeToSystemTime(zone, &local, &utc) || !SystemTimeToFileTime(&utc, &fileTime))
-        return 0;
-    return FileTimeTicks(fileTime);
+    if (zone) {
+        *rules = *zone;
+        return true;
+    }
+    const FARPROC entry = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTimeZoneInformationForYear");
+    if (entry != NULL && year >= FIRST_RULES_YEAR && year <= LAST_RULES_YEAR) {
+        const GetTimeZoneInformationForYearProc forYear =
+            reinterpret_cast<GetTimeZoneInformationForYearProc>(reinterpret_cast<void (*)(void)>(entry));
+        if (forYear(static_cast<USHORT>(year), NULL, rules))
+            return true;
+    }
+    return GetTimeZoneInformation(rules) != TIME_ZONE_ID_INVALID;
 }
 
-// True when the UTC ticks show as the wall-clock minute of `local`.
-bool ShowsAs(ULONGLONG utcTicks, const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone)
+// The wall clock at a UTC instant, counted in ticks as if it were UTC.
+// UTC to local is never ambiguous.
+bool WallTicksAt(ULONGLONG utcTicks, const TIME_ZONE_INFORMATION& rules, ULONGLONG* wallTicks)
 {
-    const FILETIME fileTime = TicksFileTime(utcTicks);
-    SYSTEMTIME utc, shown;
-    return FileTimeToSystemTime(&fileTime, &utc) && SystemTimeToTzSpecificLocalTime(zone, &utc, &shown)
-        && shown.wYear == local.wYear && shown.wMonth == local.wMonth && shown.wDay == local.wDay
-        && shown.wHour == local.wHour && shown.wMinute == local.wMinute;
+    const FILETIME utcTime = TicksFileTime(utcTicks);
+    SYSTEMTIME utc, local;
+    FILETIME localTime;
+    if (!FileTimeToSystemTime(&utcTime, &utc) || !SystemTimeToTzSpecificLocalTime(&rules, &utc, &local)
+        || !SystemTimeToFileTime(&local, &localTime))
+        return false;
+    *wallTicks = FileTimeTicks(localTime);
+    return true;
+}
+
+// The earliest instant (UTC ticks) at which the wall clock shows second 0
+// of the local minute `wallTicks` or a later moment: a repeated minute's
+// first occurrence, for a skipped one the instant of the change. Only UTC
+// to local conversions decide, so the result does not depend on how the
+// system resolves a skipped or repeated local time. False when a
+// conversion fails.
+bool EarliestInstantShowing(ULONGLONG wallTicks, const TIME_ZONE_INFORMATION& rules, ULONGLONG* utcTicks)
+{
+    // Every offset from UTC the rules can apply, in minutes (standard,
+    // daylight, and the bare bias of a zone without daylight saving). No
+    // instant before `early` shows the minute or later; every one from
+    // `late` on does.
+    const LONG standard = -(rules.Bias + rules.StandardBias);
+    const LONG daylight = -(rules.Bias + rules.DaylightBias);
+    const LONGLONG largest = std::max({-rules.Bias, standard, daylight});
+    const LONGLONG smallest = std::min({-rules.Bias, standard, daylight});
+    const LONGLONG minute = static_cast<LONGLONG>(TICKS_PER_MINUTE);
+    const ULONGLONG early = static_cast<ULONGLONG>(static_cast<LONGLONG>(wallTicks) - largest * minute);
+    const ULONGLONG late = static_cast<ULONGLONG>(static_cast<LONGLONG>(wallTicks) - smallest * minute);
+
+    ULONGLONG shown = 0;
+    if (!WallTicksAt(early, rules, &shown))
+        return false;
+    if (shown >= wallTicks) {
+        *utcTicks = early;
+        return true;
+    }
+    if (!WallTicksAt(late, rules, &shown) || shown < wallTicks)
+        return false;
+    // The clock shows an earlier moment at `before` and the minute or a
+    // later one at `after`. The window is one shift long and changes lie
+    // months apart, so within it the clock only moves forward: halving
+    // finds the first minute that shows the target.
+    ULONGLONG before = early, after = late;
+    while (after - before > TICKS_PER_MINUTE) {
+        const ULONGLONG middle = before + (after - before) / TICKS_PER_MINUTE / 2 * TICKS_PER_MINUTE;
+        if (!WallTicksAt(middle, rules, &shown))
+            return false;
+        if (shown >= wallTicks)
+            after = middle;
+        else
+            before = middle;
+    }
+    *utcTicks = after;
+    return true;
 }
 
 // Second 0 of the target minute as a SYSTEMTIME.
@@ -64,6 +133,31 @@ SYSTEMTIME TargetMoment(const CountdownTarget& target)
     return moment;
 }
 
+// The target's instant in UTC ticks, by the rules of the target's year;
+// false when the target is no calendar moment or cannot be converted.
+bool TargetInstant(const CountdownTarget& target, const TIME_ZONE_INFORMATION* zone, ULONGLONG* utcTicks)
+{
+    const SYSTEMTIME moment = TargetMoment(target);
+    FILETIME wall;
+    TIME_ZONE_INFORMATION rules;
+    return SystemTimeToFileTime(&moment, &wall) && ZoneRules(zone, target.year, &rules)
+        && EarliestInstantShowing(FileTimeTicks(wall), rules, utcTicks);
+}
+
+// The local wall clock at `utcTicks` by the rules of its year; the UTC
+// reading itself where it cannot be converted.
+SYSTEMTIME LocalWallClock(ULONGLONG utcTicks, const TIME_ZONE_INFORMATION* zone)
+{
+    const FILETIME fileTime = TicksFileTime(utcTicks);
+    SYSTEMTIME utc = {};
+    SYSTEMTIME local;
+    TIME_ZONE_INFORMATION rules;
+    FileTimeToSystemTime(&fileTime, &utc);
+    if (ZoneRules(zone, utc.wYear, &rules) && SystemTimeToTzSpecificLocalTime(&rules, &utc, &local))
+        return local;
+    return utc;
+}
+
 // Negative, equal, positive as the target's date is before, on, after today.
 int CompareTargetDate(const CountdownTarget& target, const SYSTEMTIME& now)
 {
@@ -76,6 +170,16 @@ int CompareTargetDate(const CountdownTarget& target, const SYSTEMTIME& now)
     return 0;
 }
 
+// On the wall clock: the target lies on an earlier date, earlier today, or
+// in the current minute.
+bool WallClockPassed(const CountdownTarget& target, const SYSTEMTIME& now)
+{
+    const int dateOrder = CompareTargetDate(target, now);
+    if (dateOrder != 0)
+        return dateOrder < 0;
+    return target.hour < now.wHour || (target.hour == now.wHour && target.minute <= now.wMinute);
+}
+
 // Two digits for 0-9, plain decimal above.
 std::wstring TwoDigits(unsigned value)
 {
@@ -86,28 +190,6 @@ std::wstring LabelWithSeconds(const RemainingTime& remaining, int32_t seconds)
 {
     return std::to_wstring(remaining.days) + L"d " + std::to_wstring(remaining.hours) + L"h "
         + std::to_wstring(remaining.minutes) + L"m " + std::to_wstring(seconds) + L"s ";
-}
-
-// Minutes since 1601 (UTC) of second 0 of a local wall-clock minute, by the
-// rules that `zone` (NULL: the system's current zone) gives for that date.
-// The clock shifts by an hour at a daylight-saving change: a moment an hour
-// earlier that shows the same wall-clock minute is its first occurrence,
-// the one taken. False when it cannot be converted.
-bool LocalMinuteToUtcMinutes(const SYSTEMTIME& local, const TIME_ZONE_INFORMATION* zone,
-                             int64_t* minutes)
-{
-    SYSTEMTIME minute = local;
-    minute.wDayOfWeek = 0;
-    minute.wSecond = 0;
-    minute.wMilliseconds = 0;
-    ULONGLONG ticks = LocalToUtcTicks(minute, zone);
-    if (ticks == 0)
-        return false;
-    const ULONGLONG HOUR_TICKS = 60 * TICKS_PER_MINUTE;
-    if (ticks > HOUR_TICKS && ShowsAs(ticks - HOUR_TICKS, minute, zone))
-        ticks -= HOUR_TICKS;
-    *minutes = static_cast<int64_t>(ticks / TICKS_PER_MINUTE);
-    return true;
 }
 
 } // namespace
@@ -132,52 +214,43 @@ int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b)
     return difference < 0 ? -difference : difference;
 }
 
-// The countdown shows whole minutes to the minute before the target plus the
-// seconds left in the current minute (1-60).
-RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& target,
+// The countdown shows whole minutes to the minute before the target's
+// instant plus the seconds left in the current minute (1-60).
+RemainingTime SplitRemainingTime(const FILETIME& nowUtc, const CountdownTarget& target,
                                  const TIME_ZONE_INFORMATION* zone)
 {
     const RemainingTime REACHED = {0, 0, 0, 1, true};
+    const ULONGLONG nowTicks = FileTimeTicks(nowUtc);
 
-    const int dateOrder = CompareTargetDate(target, now);
-    if (dateOrder < 0)
-        return REACHED;
-    if (dateOrder == 0
-        && (target.hour < now.wHour || (target.hour == now.wHour && target.minute <= now.wMinute)))
-        return REACHED;
-
-    SYSTEMTIME nowMinute = now;
-    nowMinute.wSecond = 0;
-    nowMinute.wMilliseconds = 0;
-    nowMinute.wDayOfWeek = 0;
-    const SYSTEMTIME targetMoment = TargetMoment(target);
-    // Real minutes between the instants; the wall clock's where a moment has
-    // no instant, or where the instants disagree with the wall clock (a
-    // target in an hour the clock skips or repeats).
-    int64_t nowUtc = 0, targetUtc = 0;
-    const int64_t total = LocalMinuteToUtcMinutes(nowMinute, zone, &nowUtc)
-            && LocalMinuteToUtcMinutes(targetMoment, zone, &targetUtc) && targetUtc > nowUtc
-        ? targetUtc - nowUtc
-        : MinutesBetween(nowMinute, targetMoment);
-    if (total == 0)
-        return REACHED;
-
-    // At most some 10.5 million days: each part fits in 32 bits.
-    RemainingTime remaining;
-    remaining.days = static_cast<int32_t>(total / 60 / 24);
-    remaining.hours = static_cast<int32_t>(total / 60 % 24);
-    remaining.minutes = static_cast<int32_t>(total % 60) - 1;
-    if (remaining.minutes < 0) {
-        remaining.minutes = 59;
-        remaining.hours -= 1;
-        if (remaining.hours < 0) {
-            remaining.hours = 23;
-            remaining.days -= 1;
-            if (remaining.days < 0)
-                remaining.days = 0;
-        }
+    int64_t total = 0;
+    ULONGLONG targetTicks = 0;
+    if (TargetInstant(target, zone, &targetTicks)) {
+        // Real minutes from now's minute to the target's instant.
+        total = static_cast<int64_t>(targetTicks / TICKS_PER_MINUTE)
+            - static_cast<int64_t>(nowTicks / TICKS_PER_MINUTE);
+    } else {
+        // No instant for the target: the wall clock's minutes.
+        SYSTEMTIME now = LocalWallClock(nowTicks, zone);
+        if (WallClockPassed(target, now))
+            return REACHED;
+        now.wDayOfWeek = 0;
+        now.wSecond = 0;
+        now.wMilliseconds = 0;
+        total = MinutesBetween(now, TargetMoment(target));
     }
-    remaining.seconds = 60 - now.wSecond;
+    if (total <= 0)
+        return REACHED;
+
+    // One minute of the total is given back as the seconds left in the
+    // current minute: at second 0 they read 60. UTC offsets are whole
+    // minutes, so UTC's second is the wall clock's. At most some 10.5
+    // million days: each part fits in 32 bits.
+    const int64_t wholeMinutes = total - 1;
+    RemainingTime remaining;
+    remaining.days = static_cast<int32_t>(wholeMinutes / 60 / 24);
+    remaining.hours = static_cast<int32_t>(wholeMinutes / 60 % 24);
+    remaining.minutes = static_cast<int32_t>(wholeMinutes % 60);
+    remaining.seconds = 60 - static_cast<int32_t>(nowTicks / TICKS_PER_SECOND % 60);
     remaining.reached = remaining.days == 0 && remaining.hours == 0 && remaining.minutes == 0
         && remaining.seconds == 1;
     return remaining;

@@ -32,14 +32,18 @@ struct RemainingTime {
     bool reached;  // the completion sequence is due
 };
 
-// Splits the time from `now` (one GetLocalTime reading) to second 0 of the
-// target minute. Whether the target is reached is judged on the wall clock:
-// a target on an earlier date, earlier today, or in the current minute is
-// reached (0d 0h 0m 1s); so is 0d 0h 0m 1s itself. The days, hours and
-// minutes are the real time between the two moments as instants in `zone`
-// (so a day across a daylight-saving change has 23 or 25 hours), or the
-// wall-clock distance where a moment cannot be converted.
-RemainingTime SplitRemainingTime(const SYSTEMTIME& now, const CountdownTarget& target,
+// Splits the time from `nowUtc` (one GetSystemTimeAsFileTime reading) to
+// the target's instant: the earliest instant at which the wall clock in
+// `zone` (NULL: the system's zone, by the rules of the target's year where
+// it has them) shows the target minute or a later one. So a target in an
+// hour the clock repeats is reached at its first occurrence, one in an hour
+// it skips at the change, and the days, hours and minutes are real time (a
+// day across a change has 23 or 25 hours). The target is reached when its
+// instant has come, lies in the current minute or is 0d 0h 0m 1s away.
+// Where the target has no instant (no calendar moment, or a conversion
+// fails) the wall clock counts, and a target on an earlier date or earlier
+// today is reached.
+RemainingTime SplitRemainingTime(const FILETIME& nowUtc, const CountdownTarget& target,
                                  const TIME_ZONE_INFORMATION* zone);
 
 // "Nd Nh Nm Ns " with a trailing blank.

@@ -29,10 +29,13 @@ static_assert(CENTERED_LABEL_STYLE == 0x50000001, "label style");
 const DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 static_assert(BUTTON_STYLE == 0x50010000, "button style");
 
-// Registers the common control classes through COMCTL32.DLL looked up by
-// name (so the program does not import it), with the older
-// InitCommonControls when the Ex entry is missing. Function pointers are
-// cast through void(*)(void), the one cast that names no function type.
+// Loads COMCTL32.DLL by name (so the program does not import it) and calls
+// InitCommonControlsEx, or the older InitCommonControls where the Ex entry
+// is missing. The FreeLibrary at the end unloads the library again, as
+// nothing else holds it; the pickers are still made because the manifest
+// redirects their class to COMCTL32 6, which CreateWindowExW loads anew.
+// Function pointers are cast through void(*)(void), the one cast that
+// names no function type.
 void RegisterCommonControls()
 {
     HMODULE library = LoadLibraryA("COMCTL32.DLL");

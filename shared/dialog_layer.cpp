@@ -63,10 +63,11 @@ const wchar_t DIALOG_FONT_FACE[] = L"MS Sans Serif";
 const WORD DIALOG_FONT_POINTS = 8;
 const WORD DIALOG_FONT_WEIGHT = FW_BOLD;
 
-// The records are only touched on the user-interface thread; the spin lock
-// keeps the list whole should a window procedure ever run on another one.
-// It is held only while the list is searched or changed, never across a
-// call that sends messages, which could come back into the layer.
+// Each program runs one user-interface thread, the only one that touches
+// the records, so the spin lock is always free when taken. It is held only
+// while the list is searched or changed, never across a call that sends
+// messages: such a call can come back into the layer on the same thread,
+// which would then spin on its own lock forever.
 std::vector<WindowRecord> g_records;
 volatile LONG g_recordLock = 0;
 

@@ -258,15 +258,15 @@ TEST(CountdownCounting, CompletesAtTheMinuteBoundary)
 }
 
 // On the fake clock in Madrid's time zone (see tests/CMakeLists.txt), frozen
-// at each step in turn: the label counts the real time left across daylight
-// saving, midnight and a leap day, and the completion comes when the wall
-// clock reaches second 59 of the minute before the target, or passes it.
+// at each step in turn (the offset tells the two passes of the repeated
+// hour apart): the label counts the real time left across daylight saving,
+// midnight and a leap day, and the completion comes one second before the
+// first instant at which the wall clock shows the target minute or later.
 namespace {
 
 struct ClockStep {
     driver::WallClock clock;
-    // The label at that moment; NULL: the completion comes. L"": any label
-    // (first step only: the wait cannot tell it from the one before).
+    // The label at that moment; NULL: the completion comes.
     const wchar_t* label;
 };
 
@@ -278,7 +278,6 @@ struct ClockCase {
 };
 
 constexpr const wchar_t* COMPLETES = nullptr;
-constexpr const wchar_t* ANY_LABEL = L"";
 
 const ClockCase CLOCK_CASES[] = {
     {"23-hour day of the spring change", {0, 12, 28, 3, 2027},
@@ -294,10 +293,16 @@ const ClockCase CLOCK_CASES[] = {
       {{2027, 10, 31, 2, 59, 59, 2}, L"0d 10h 0m 1s "},
       {{2027, 10, 31, 3, 0, 0, 1}, L"0d 8h 59m 60s "},
       {{2027, 10, 31, 11, 59, 59, 1}, COMPLETES}}},
-    {"target in the skipped hour", {30, 2, 28, 3, 2027},
+    {"target in the skipped hour, reached at the change", {30, 2, 28, 3, 2027},
      L"Lo que falta para el dia 28/03/2027 a las 02:30",
-     {{{2027, 3, 28, 1, 59, 59, 1}, ANY_LABEL},
-      {{2027, 3, 28, 3, 0, 0, 2}, COMPLETES}}},
+     {{{2027, 3, 28, 1, 30, 0, 1}, L"0d 0h 29m 60s "},
+      {{2027, 3, 28, 1, 59, 58, 1}, L"0d 0h 0m 2s "},
+      {{2027, 3, 28, 1, 59, 59, 1}, COMPLETES}}},
+    {"first and second pass of the repeated hour", {0, 4, 31, 10, 2027},
+     L"Lo que falta para el dia 31/10/2027 a las 04:00",
+     {{{2027, 10, 31, 2, 30, 0, 2}, L"0d 2h 29m 60s "},
+      {{2027, 10, 31, 2, 30, 0, 1}, L"0d 1h 29m 60s "},
+      {{2027, 10, 31, 3, 59, 59, 1}, COMPLETES}}},
     {"target in the repeated hour", {30, 2, 31, 10, 2027},
      L"Lo que falta para el dia 31/10/2027 a las 02:30",
      {{{2027, 10, 30, 12, 0, 0, 2}, L"0d 14h 29m 60s "},

@@ -28,19 +28,39 @@ CountdownTarget Target(int year, int month, int day, int hour, int minute)
 
 const wchar_t REACHED[] = L"reached";
 
-// A zone without daylight saving, and Madrid's: UTC+1, summer time (UTC+2)
-// from the last Sunday of March 02:00 to the last Sunday of October 03:00.
-const TIME_ZONE_INFORMATION NO_DST = {};
-TIME_ZONE_INFORMATION MadridZone()
+// UTC offsets in minutes.
+constexpr int CET = 60, CEST = 120, AEST = 600, AEDT = 660, LHST = 630, LHDT = 660;
+
+// A wall-clock moment at a known offset, as the UTC reading it comes from.
+FILETIME UtcAt(const SYSTEMTIME& wall, int utcOffset)
+{
+    FILETIME fileTime = {};
+    SystemTimeToFileTime(&wall, &fileTime);
+    ULARGE_INTEGER ticks = {{fileTime.dwLowDateTime, fileTime.dwHighDateTime}};
+    ticks.QuadPart -= utcOffset * 600000000LL;
+    return {ticks.LowPart, ticks.HighPart};
+}
+
+TIME_ZONE_INFORMATION Zone(LONG bias, LONG daylightBias, SYSTEMTIME standardDate, SYSTEMTIME daylightDate)
 {
     TIME_ZONE_INFORMATION zone = {};
-    zone.Bias = -60;
-    zone.StandardDate = {0, 10, 0, 5, 3, 0, 0, 0};
-    zone.DaylightDate = {0, 3, 0, 5, 2, 0, 0, 0};
-    zone.DaylightBias = -60;
+    zone.Bias = bias;
+    zone.StandardDate = standardDate;
+    zone.DaylightDate = daylightDate;
+    zone.DaylightBias = daylightBias;
     return zone;
 }
-const TIME_ZONE_INFORMATION MADRID = MadridZone();
+
+// A zone without daylight saving; Madrid: UTC+1, summer time (+2) from the
+// last Sunday of March 02:00 to the last Sunday of October 03:00; Sydney:
+// UTC+10, summer time (+11) from the first Sunday of October 02:00 to the
+// first Sunday of April 03:00; Lord Howe Island: UTC+10:30, summer time
+// (+11) from the first Sunday of October 02:00 (to 02:30) to the first
+// Sunday of April 02:00 (to 01:30).
+const TIME_ZONE_INFORMATION NO_DST = {};
+const TIME_ZONE_INFORMATION MADRID = Zone(-60, -60, {0, 10, 0, 5, 3, 0, 0, 0}, {0, 3, 0, 5, 2, 0, 0, 0});
+const TIME_ZONE_INFORMATION SYDNEY = Zone(-600, -60, {0, 4, 0, 1, 3, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
+const TIME_ZONE_INFORMATION LORD_HOWE = Zone(-630, -30, {0, 4, 0, 1, 2, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
 
 } // namespace
 
@@ -66,8 +86,9 @@ TEST(MinutesBetween, WholeMinutesEitherWay)
     EXPECT_EQ(MinutesBetween(Moment(2026, 2, 30, 0, 0), Moment(1601, 1, 1, 0, 5)), 5);
 }
 
-// Each row: now, target, the label shown (or REACHED for the completion);
-// in the zone without daylight saving unless a zone is given.
+// Each row: now on the wall clock, target, the label shown (or REACHED for
+// the completion), and the zone with now's offset from UTC; the zone
+// without daylight saving unless one is given.
 TEST(SplitRemainingTime, LabelsAndCompletion)
 {
     const struct {
@@ -75,6 +96,7 @@ TEST(SplitRemainingTime, LabelsAndCompletion)
         CountdownTarget target;
         const wchar_t* label;
         const TIME_ZONE_INFORMATION* zone = &NO_DST;
+        int utcOffset = 0;
     } cases[] = {
         {Moment(2026, 12, 8, 9, 30, 0), Target(2026, 12, 8, 10, 0), L"0d 0h 29m 60s "},
         {Moment(2026, 12, 8, 9, 59, 0), Target(2026, 12, 8, 10, 0), L"0d 0h 0m 60s "},
@@ -93,28 +115,50 @@ TEST(SplitRemainingTime, LabelsAndCompletion)
         {Moment(2026, 12, 30, 12, 0, 0), Target(2027, 1, 2, 12, 0), L"2d 23h 59m 60s "},
         {Moment(2028, 2, 28, 12, 0, 20), Target(2028, 3, 1, 12, 0), L"1d 23h 59m 40s "},
         {Moment(2027, 2, 28, 12, 0, 20), Target(2027, 3, 1, 12, 0), L"0d 23h 59m 40s "},
+        // Without daylight saving the days of the changes are plain days.
+        {Moment(2027, 10, 31, 2, 30, 0), Target(2027, 10, 31, 4, 0), L"0d 1h 29m 60s "},
+        {Moment(2027, 3, 28, 1, 30, 0), Target(2027, 3, 28, 2, 30), L"0d 0h 59m 60s "},
+        // A target that is no calendar moment counts on the wall clock: from
+        // 1601 while its date is ahead, reached once it is behind.
+        {Moment(2026, 12, 8, 9, 30, 0), Target(2027, 2, 30, 0, 0), L"155569d 9h 29m 60s ", &MADRID, CET},
+        {Moment(2026, 12, 8, 9, 30, 0), Target(2026, 11, 31, 0, 0), REACHED, &MADRID, CET},
         // Minute counts beyond 32 bits.
         {Moment(2026, 12, 8, 10, 0, 15), Target(10193, 1, 22, 14, 16), L"2982616d 4h 15m 45s "},
         {Moment(2026, 12, 8, 10, 0, 15), Target(30827, 12, 31, 23, 59), L"10519372d 13h 58m 45s "},
         // Real hours across the changes: 23 in spring, 25 in autumn.
-        {Moment(2027, 3, 27, 12, 0, 0), Target(2027, 3, 28, 12, 0), L"0d 22h 59m 60s ", &MADRID},
-        {Moment(2027, 3, 28, 1, 59, 0), Target(2027, 3, 28, 3, 0), L"0d 0h 0m 60s ", &MADRID},
-        {Moment(2027, 3, 28, 1, 59, 59), Target(2027, 3, 28, 3, 0), REACHED, &MADRID},
-        {Moment(2027, 10, 30, 12, 0, 0), Target(2027, 10, 31, 12, 0), L"1d 0h 59m 60s ", &MADRID},
-        {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 3, 0), L"0d 2h 0m 60s ", &MADRID},
-        // Completion stays on the wall clock: a target in the skipped hour
-        // once the clock has passed it, one in the repeated hour at its
-        // first occurrence.
-        {Moment(2027, 3, 28, 3, 0, 0), Target(2027, 3, 28, 2, 30), REACHED, &MADRID},
-        {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 2, 30), L"0d 0h 30m 60s ", &MADRID},
-        {Moment(2027, 10, 31, 2, 29, 59), Target(2027, 10, 31, 2, 30), REACHED, &MADRID},
+        {Moment(2027, 3, 27, 12, 0, 0), Target(2027, 3, 28, 12, 0), L"0d 22h 59m 60s ", &MADRID, CET},
+        {Moment(2027, 3, 28, 1, 59, 0), Target(2027, 3, 28, 3, 0), L"0d 0h 0m 60s ", &MADRID, CET},
+        {Moment(2027, 3, 28, 1, 59, 59), Target(2027, 3, 28, 3, 0), REACHED, &MADRID, CET},
+        {Moment(2027, 10, 30, 12, 0, 0), Target(2027, 10, 31, 12, 0), L"1d 0h 59m 60s ", &MADRID, CEST},
+        {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 3, 0), L"0d 2h 0m 60s ", &MADRID, CEST},
+        // In each zone: the repeated hour's first pass and second pass (a
+        // target in it reached at its first occurrence), and a target in
+        // the skipped hour, reached at the change, from before it and at it.
+        {Moment(2027, 10, 31, 2, 30, 0), Target(2027, 10, 31, 4, 0), L"0d 2h 29m 60s ", &MADRID, CEST},
+        {Moment(2027, 10, 31, 2, 30, 0), Target(2027, 10, 31, 4, 0), L"0d 1h 29m 60s ", &MADRID, CET},
+        {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 2, 30), L"0d 0h 30m 60s ", &MADRID, CEST},
+        {Moment(2027, 10, 31, 2, 29, 59), Target(2027, 10, 31, 2, 30), REACHED, &MADRID, CEST},
+        {Moment(2027, 10, 31, 2, 10, 0), Target(2027, 10, 31, 2, 30), REACHED, &MADRID, CET},
+        {Moment(2027, 3, 28, 1, 30, 0), Target(2027, 3, 28, 2, 30), L"0d 0h 29m 60s ", &MADRID, CET},
+        {Moment(2027, 3, 28, 1, 59, 59), Target(2027, 3, 28, 2, 30), REACHED, &MADRID, CET},
+        {Moment(2027, 3, 28, 3, 0, 0), Target(2027, 3, 28, 2, 30), REACHED, &MADRID, CEST},
+        {Moment(2027, 4, 4, 2, 30, 0), Target(2027, 4, 4, 4, 0), L"0d 2h 29m 60s ", &SYDNEY, AEDT},
+        {Moment(2027, 4, 4, 2, 30, 0), Target(2027, 4, 4, 4, 0), L"0d 1h 29m 60s ", &SYDNEY, AEST},
+        {Moment(2027, 4, 4, 2, 10, 0), Target(2027, 4, 4, 2, 30), REACHED, &SYDNEY, AEST},
+        {Moment(2027, 10, 3, 1, 30, 0), Target(2027, 10, 3, 2, 30), L"0d 0h 29m 60s ", &SYDNEY, AEST},
+        {Moment(2027, 10, 3, 1, 59, 59), Target(2027, 10, 3, 2, 30), REACHED, &SYDNEY, AEST},
+        {Moment(2027, 4, 4, 1, 45, 0), Target(2027, 4, 4, 4, 0), L"0d 2h 44m 60s ", &LORD_HOWE, LHDT},
+        {Moment(2027, 4, 4, 1, 45, 0), Target(2027, 4, 4, 4, 0), L"0d 2h 14m 60s ", &LORD_HOWE, LHST},
+        {Moment(2027, 4, 4, 1, 40, 0), Target(2027, 4, 4, 1, 45), REACHED, &LORD_HOWE, LHST},
+        {Moment(2027, 10, 3, 1, 15, 0), Target(2027, 10, 3, 2, 15), L"0d 0h 44m 60s ", &LORD_HOWE, LHST},
+        {Moment(2027, 10, 3, 1, 59, 59), Target(2027, 10, 3, 2, 15), REACHED, &LORD_HOWE, LHST},
     };
     for (const auto& c : cases) {
-        const RemainingTime r = SplitRemainingTime(c.now, c.target, c.zone);
+        const RemainingTime r = SplitRemainingTime(UtcAt(c.now, c.utcOffset), c.target, c.zone);
         const std::wstring shown = r.reached ? REACHED : RemainingTimeLabel(r);
         EXPECT_EQ(shown, c.label) << "now " << c.now.wYear << "-" << c.now.wMonth << "-"
                                   << c.now.wDay << " " << c.now.wHour << ":" << c.now.wMinute
-                                  << ":" << c.now.wSecond << ", target " << CountdownCaption(c.target);
+                                  << ":" << c.now.wSecond << " UTC+" << c.utcOffset << "min, target " << CountdownCaption(c.target);
         if (r.reached) {
             EXPECT_EQ(RemainingTimeLabel(r), L"0d 0h 0m 1s ");
             EXPECT_EQ(CompletionLabel(r), L"0d 0h 0m 0s ");
