@@ -18,14 +18,18 @@ TargetRecord g_target = {};     // the record built by the last save
 
 // The moment the pickers hold: hour and minute of the time picker, the
 // date of the date picker (Gregorian, whatever calendar the user has).
-// False unless both hold a value that makes a real calendar moment.
+// False unless both pickers exist and hold a value that makes a real
+// calendar moment. A message sent to no window returns 0, which reads as
+// GDT_VALID and fills nothing: hence the check for the pickers.
 bool PickersMoment(TargetRecord* record)
 {
-    SYSTEMTIME time, date;
-    if (SendMessageW(GetDlgItem(g_hDlg, IDC_TIME_PICKER), DTM_GETSYSTEMTIME, 0,
-                     reinterpret_cast<LPARAM>(&time)) != GDT_VALID
-        || SendMessageW(GetDlgItem(g_hDlg, IDC_DATE_PICKER), DTM_GETSYSTEMTIME, 0,
-                        reinterpret_cast<LPARAM>(&date)) != GDT_VALID)
+    HWND timePicker = GetDlgItem(g_hDlg, IDC_TIME_PICKER);
+    HWND datePicker = GetDlgItem(g_hDlg, IDC_DATE_PICKER);
+    if (timePicker == NULL || datePicker == NULL)
+        return false;
+    SYSTEMTIME time = {}, date = {};
+    if (SendMessageW(timePicker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID
+        || SendMessageW(datePicker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date)) != GDT_VALID)
         return false;
     const TargetRecord moment = {static_cast<int16_t>(time.wMinute), static_cast<int16_t>(time.wHour),
                                  static_cast<int16_t>(date.wDay), static_cast<int16_t>(date.wMonth),
