@@ -223,6 +223,8 @@ void RemoveTargetFile(const std::wstring& path)
 
 // Appends after the whole records: a trailing partial record is overwritten.
 // When the length cannot be read nothing is written (no guessed offset).
+// The record is flushed to the disk before the file is closed, so a save
+// reported as done has reached it.
 StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record)
 {
     ScopedQuietErrors quiet;
@@ -254,6 +256,9 @@ StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& rec
             outcome.systemError = GetLastError();
             if (outcome.systemError == 0)
                 outcome.systemError = ERROR_HANDLE_DISK_FULL;
+        } else if (!FlushFileBuffers(file.Get())) {
+            outcome.failed = true;
+            outcome.systemError = GetLastError();
         }
     }
     return outcome;

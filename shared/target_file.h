@@ -69,11 +69,11 @@ void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& recor
 
 // What became of a write, for the save's message.
 struct StoreOutcome {
-    bool failed;        // any of open, length query, write failed or wrote < 10 bytes
+    bool failed;        // any of open, length query, write, flush failed or wrote < 10 bytes
     bool openFailed;    // the open failed: the later steps meet no file
     DWORD systemError;  // system error code of the last failure (0 if none known)
 };
 
 // Opens (GENERIC_WRITE, share 0, OPEN_ALWAYS), counts the whole records,
-// writes the record after them at n * 10, closes.
+// writes the record after them at n * 10, flushes it to the disk, closes.
 StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record);
