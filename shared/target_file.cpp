@@ -235,7 +235,8 @@ void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& recor
     bool same = false, deleted = false;
     {
         const ScopedHandle name(OpenExisting(path, DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                             FILE_FLAG_OPEN_REPARSE_POINT, DEFAULT_LOAD_RETRY_MS, &failure));
+                                             FILE_FLAG_OPEN_REPARSE_POINT, DEFAULT_LOAD_RETRY_MS,
+                                             &failure));
         if (!name.IsValid())
             return;
         const ScopedHandle content(OpenExisting(path, GENERIC_READ, FILE_SHARE_DELETE, 0,
