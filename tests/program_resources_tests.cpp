@@ -197,15 +197,11 @@ TEST(ProgramDllSearch, UxthemePlantedBesideTheProgramIsNotLoaded)
         ASSERT_NE(std::wstring(overrides).find(L"uxtheme=n,b"), std::wstring::npos)
             << "WINEDLLOVERRIDES is \"" << Narrow(overrides) << "\": Wine takes its own uxtheme";
     }
-    {
-        driver::TempFolder folder(L"canary");
-        const std::wstring copy = folder.File(L"check.dll");
-        ASSERT_TRUE(CopyFileW(canary.c_str(), copy.c_str(), FALSE)) << "error " << GetLastError();
-        HMODULE loaded = LoadLibraryW(copy.c_str());
-        ASSERT_NE(loaded, static_cast<HMODULE>(NULL));
-        FreeLibrary(loaded);
-        ASSERT_TRUE(driver::FileIsThere(copy + L".loaded")) << "the canary leaves no mark";
-    }
+    // Loaded here, the canary leaves its mark.
+    const driver::TempFolder check(L"canary");
+    ASSERT_TRUE(CopyFileW(canary.c_str(), check.File(L"check.dll").c_str(), FALSE)) << "error " << GetLastError();
+    FreeLibrary(LoadLibraryW(check.File(L"check.dll").c_str()));
+    ASSERT_TRUE(driver::FileIsThere(check.File(L"check.dll.loaded"))) << "the canary leaves no mark";
     for (const ProgramFacts& program : PROGRAMS) {
         SCOPED_TRACE(program.exe);
         driver::TempFolder folder(L"planted");
