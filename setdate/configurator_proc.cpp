@@ -16,16 +16,24 @@ std::wstring g_appDir;          // the program's directory, ending in '\'
 HWND g_savedFocus = NULL;       // focus kept across deactivation
 TargetRecord g_target = {};     // the record built by the last save
 
+// The value of a picker, false when it holds none. A message sent to no
+// window returns 0, which reads as GDT_VALID and fills nothing: hence the
+// check that the picker exists.
+bool PickerValue(int id, SYSTEMTIME* value)
+{
+    HWND picker = GetDlgItem(g_hDlg, id);
+    return picker != NULL
+        && SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(value)) == GDT_VALID;
+}
+
 // The moment the pickers hold: hour and minute of the time picker, the
 // date of the date picker (Gregorian, whatever calendar the user has).
-// False unless both hold a value that makes a real calendar moment.
+// False unless both pickers exist and hold a value that makes a real
+// calendar moment.
 bool PickersMoment(TargetRecord* record)
 {
-    SYSTEMTIME time, date;
-    if (SendMessageW(GetDlgItem(g_hDlg, IDC_TIME_PICKER), DTM_GETSYSTEMTIME, 0,
-                     reinterpret_cast<LPARAM>(&time)) != GDT_VALID
-        || SendMessageW(GetDlgItem(g_hDlg, IDC_DATE_PICKER), DTM_GETSYSTEMTIME, 0,
-                        reinterpret_cast<LPARAM>(&date)) != GDT_VALID)
+    SYSTEMTIME time = {}, date = {};
+    if (!PickerValue(IDC_TIME_PICKER, &time) || !PickerValue(IDC_DATE_PICKER, &date))
         return false;
     const TargetRecord moment = {static_cast<int16_t>(time.wMinute), static_cast<int16_t>(time.wHour),
                                  static_cast<int16_t>(date.wDay), static_cast<int16_t>(date.wMonth),

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr DWORD LOAD_RETRY_INTERVAL_MS = 50;
+constexpr LONG NT_STATUS_DELETE_PENDING = static_cast<LONG>(0xC0000056);
 constexpr DWORD MODULE_PATH_FIRST_SIZE = 128;  // most paths fit; longer ones grow it
 constexpr DWORD MAX_MODULE_PATH = 65536;
 
@@ -32,25 +33,58 @@ int DaysInMonth(int month, int year)
     return (month == 2 && IsLeapYear(year)) ? 29 : DAYS[month - 1];
 }
 
-// Opens an existing file exclusively; retries while another program holds
-// it. Sets *missing when the file or its folder does not exist.
-HANDLE OpenExisting(const std::wstring& path, DWORD access, DWORD retryMs, bool* missing)
+typedef LONG (NTAPI *RtlGetLastNtStatusProc)(void);
+
+// ntdll's RtlGetLastNtStatus, NULL where it is missing.
+RtlGetLastNtStatusProc LastNtStatusFunction()
 {
+    FARPROC entry = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus");
+    return reinterpret_cast<RtlGetLastNtStatusProc>(reinterpret_cast<void (*)(void)>(entry));
+}
+
+// An open that may work on a later try: the file is held by another
+// program (its share mode or a lock), or its delete is pending until the
+// last handle closes, which the system reports as access denied with the
+// NT status STATUS_DELETE_PENDING.
+bool OpenMayWorkLater(DWORD error, LONG ntStatus)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+        || error == ERROR_DELETE_PENDING
+        || (error == ERROR_ACCESS_DENIED && ntStatus == NT_STATUS_DELETE_PENDING);
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Opens an existing file, retrying for up to retryMs while the open may
+// work later. On failure *failure says why: LOAD_MISSING (no such file or
+// folder), LOAD_NO_TARGET (a folder of that name) or LOAD_UNREADABLE.
+HANDLE OpenExisting(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
+                    DWORD retryMs, LoadStatus* failure)
+{
+    // Looked up first: nothing may run between a failed open and the read
+    // of its status.
+    const RtlGetLastNtStatusProc lastNtStatus = LastNtStatusFunction();
     const DWORD start = GetTickCount();
-    *missing = false;
     for (;;) {
-        HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | flags, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
         const DWORD error = GetLastError();
+        const LONG ntStatus = lastNtStatus ? lastNtStatus() : 0;
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            *missing = true;
+            *failure = LOAD_MISSING;
             return INVALID_HANDLE_VALUE;
         }
-        if (GetTickCount() - start >= retryMs)
+        *failure = IsFolder(path) ? LOAD_NO_TARGET : LOAD_UNREADABLE;
+        if (*failure == LOAD_NO_TARGET || !OpenMayWorkLater(error, ntStatus)
+            || GetTickCount() - start >= retryMs)
             return INVALID_HANDLE_VALUE;
-        Sleep(LOAD_RETRY_INTERVAL_MS);
+        SleepEx(LOAD_RETRY_INTERVAL_MS, TRUE);  // alertable: see the dialog layer's idle sleep
     }
 }
 
@@ -171,10 +205,10 @@ bool FileExists(const std::wstring& path)
 LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record, DWORD retryMs)
 {
     ScopedQuietErrors quiet;
-    bool missing = false;
-    const ScopedHandle file(OpenExisting(path, GENERIC_READ, retryMs, &missing));
+    LoadStatus failure = LOAD_UNREADABLE;
+    const ScopedHandle file(OpenExisting(path, GENERIC_READ, 0, 0, retryMs, &failure));
     if (!file.IsValid())
-        return missing ? LOAD_MISSING : LOAD_UNREADABLE;
+        return failure;
     TargetRecord loaded;
     const LoadStatus status = ReadLastRecord(file.Get(), &loaded);
     if (status != LOAD_OK)
@@ -186,26 +220,36 @@ LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record, DWOR
 }
 
 // The file stays held from the read to the delete, so a record stored in
-// between cannot be lost. Where the handle cannot mark the file for
-// deletion, falls back to the delete by name.
+// between cannot be lost. Two handles: one on the name itself, a symbolic
+// link not followed (FILE_FLAG_OPEN_REPARSE_POINT), which gets its
+// attributes reset and is marked for deletion; one through the name, which
+// reads the record. For a plain file both are on the same file: the name
+// handle shares reading and the reading handle shares deletion, so each
+// admits the other, and neither a reader nor a writer nor a delete of
+// another program. Where the handle cannot mark the name for deletion,
+// falls back to the delete by name, which removes a link, not its target.
 void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& record)
 {
     ScopedQuietErrors quiet;
-    bool missing = false;
+    LoadStatus failure = LOAD_OK;
     bool same = false, deleted = false;
     {
-        const ScopedHandle file(OpenExisting(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
-                                             DEFAULT_LOAD_RETRY_MS, &missing));
-        if (!file.IsValid())
+        const ScopedHandle name(OpenExisting(path, DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                             FILE_FLAG_OPEN_REPARSE_POINT, DEFAULT_LOAD_RETRY_MS,
+                                             &failure));
+        if (!name.IsValid())
             return;
+        const ScopedHandle content(OpenExisting(path, GENERIC_READ, FILE_SHARE_DELETE, 0,
+                                                DEFAULT_LOAD_RETRY_MS, &failure));
         TargetRecord last;
-        same = ReadLastRecord(file.Get(), &last) == LOAD_OK && SameRecord(last, record);
+        same = content.IsValid() && ReadLastRecord(content.Get(), &last) == LOAD_OK
+            && SameRecord(last, record);
         if (same) {
             FILE_BASIC_INFO basic = {};  // zero times: left as they are
             basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-            SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic);
+            SetFileInformationByHandle(name.Get(), FileBasicInfo, &basic, sizeof basic);
             FILE_DISPOSITION_INFO disposition = {TRUE};
-            deleted = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+            deleted = SetFileInformationByHandle(name.Get(), FileDispositionInfo, &disposition,
                                                  sizeof disposition) != FALSE;
         }
     }
@@ -223,6 +267,8 @@ void RemoveTargetFile(const std::wstring& path)
 
 // Appends after the whole records: a trailing partial record is overwritten.
 // When the length cannot be read nothing is written (no guessed offset).
+// The record is flushed to the disk before the file is closed, so a save
+// reported as done has reached it.
 StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record)
 {
     ScopedQuietErrors quiet;
@@ -254,6 +300,9 @@ StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& rec
             outcome.systemError = GetLastError();
             if (outcome.systemError == 0)
                 outcome.systemError = ERROR_HANDLE_DISK_FULL;
+        } else if (!FlushFileBuffers(file.Get())) {
+            outcome.failed = true;
+            outcome.systemError = GetLastError();
         }
     }
     return outcome;

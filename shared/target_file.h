@@ -47,13 +47,14 @@ enum LoadStatus {
     LOAD_OK,          // *record holds the last whole record, a valid moment
     LOAD_MISSING,     // no such file
     LOAD_UNREADABLE,  // exists but could not be opened or read (after retries)
-    LOAD_NO_TARGET    // no whole record, or the last one is no valid moment
+    LOAD_NO_TARGET    // a folder, no whole record, or the last one is no valid moment
 };
 
 constexpr DWORD DEFAULT_LOAD_RETRY_MS = 2000;
 
 // Load: reads only the last whole record, at offset (n - 1) * 10. When the
-// file is held by another program, retries for up to retryMs milliseconds.
+// file is held by another program or its delete is pending, retries for up
+// to retryMs milliseconds; other failures are reported at once.
 // The record is judged as the countdown reads it (LowByteFields) and comes
 // back as stored.
 LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record,
@@ -64,16 +65,17 @@ LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record,
 void RemoveTargetFile(const std::wstring& path);
 
 // Remove, only while the file's last whole record is still `record`: a file
-// that holds another target, or cannot be read, is left alone.
+// that holds another target, or cannot be read, is left alone. A symbolic
+// link is removed itself, never the file it points to.
 void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& record);
 
 // What became of a write, for the save's message.
 struct StoreOutcome {
-    bool failed;        // any of open, length query, write failed or wrote < 10 bytes
+    bool failed;        // any of open, length query, write, flush failed or wrote < 10 bytes
     bool openFailed;    // the open failed: the later steps meet no file
     DWORD systemError;  // system error code of the last failure (0 if none known)
 };
 
 // Opens (GENERIC_WRITE, share 0, OPEN_ALWAYS), counts the whole records,
-// writes the record after them at n * 10, closes.
+// writes the record after them at n * 10, flushes it to the disk, closes.
 StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record);

@@ -1,10 +1,15 @@
-// Both built programs: version resource, icon 200, manifest, imported DLLs.
+// Both built programs: version resource, icon 200, manifest, imported DLLs,
+// and no DLL taken from the program's own folder.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "countdown_run.h"
 #include "driver.h"
+#include "test_support.h"
+
+#include <tlhelp32.h>
 
 namespace {
 
@@ -53,12 +58,44 @@ struct ProgramFacts {
     const wchar_t* exe;
     const wchar_t* description;
     bool hasManifest;
+    const wchar_t* caption;  // of its window, or how it starts
 };
 
 const ProgramFacts PROGRAMS[] = {
-    { L"countdown.exe", L"Temporizador", false },
-    { L"setdate.exe", L"Configurador de Temporizador", true },
+    { L"countdown.exe", L"Temporizador", false, countdown_run::CAPTION_PREFIX },
+    { L"setdate.exe", L"Configurador de Temporizador", true, SETDATE_CAPTION },
 };
+
+// This test program's folder, ending in '\'.
+std::wstring TestFolder()
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring path = self;
+    return path.substr(0, path.rfind(L'\\') + 1);
+}
+
+// True when the process has a comctl32.dll from a WinSxS folder loaded.
+bool HasSideBySideCommonControls(DWORD processId)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    MODULEENTRY32W module = {};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &module); more && !found; more = Module32NextW(snapshot, &module)) {
+        std::wstring path = module.szExePath;
+        CharLowerW(&path[0]);
+        found = path.find(L"\\winsxs\\") != std::wstring::npos
+            && path.compare(path.rfind(L'\\') + 1, std::wstring::npos, L"comctl32.dll") == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+bool RunsUnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
 
 }  // namespace
 
@@ -144,4 +181,42 @@ TEST(ProgramResources, IconManifestAndImports)
     }
     ASSERT_EQ(icons.size(), 2u);
     EXPECT_NE(icons[0], icons[1]) << "each program has its own image";
+}
+
+// The canary (tests/driver/dll_canary.c), which marks its loading, planted
+// as uxtheme.dll beside each program: by the time the window shows, the
+// program has not loaded it, and setdate shows its pickers with the
+// manifest's common controls from WinSxS. Under Wine the test runs with the
+// override that lets a DLL in the program's folder count (tests/CMakeLists.txt).
+TEST(ProgramDllSearch, UxthemePlantedBesideTheProgramIsNotLoaded)
+{
+    const std::wstring canary = TestFolder() + L"dll_canary.dll";
+    if (RunsUnderWine()) {
+        wchar_t overrides[512] = L"";
+        GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, ARRAYSIZE(overrides));
+        ASSERT_NE(std::wstring(overrides).find(L"uxtheme=n,b"), std::wstring::npos)
+            << "WINEDLLOVERRIDES is \"" << Narrow(overrides) << "\": Wine takes its own uxtheme";
+    }
+    // Loaded here, the canary leaves its mark.
+    const driver::TempFolder check(L"canary");
+    ASSERT_TRUE(CopyFileW(canary.c_str(), check.File(L"check.dll").c_str(), FALSE)) << "error " << GetLastError();
+    FreeLibrary(LoadLibraryW(check.File(L"check.dll").c_str()));
+    ASSERT_TRUE(driver::FileIsThere(check.File(L"check.dll.loaded"))) << "the canary leaves no mark";
+    for (const ProgramFacts& program : PROGRAMS) {
+        SCOPED_TRACE(program.exe);
+        driver::TempFolder folder(L"planted");
+        ASSERT_TRUE(CopyFileW(canary.c_str(), folder.File(L"uxtheme.dll").c_str(), FALSE));
+        ASSERT_TRUE(driver::WriteFileBytes(folder.File(L"diminuto.log"),
+                                           MinuteBytes(countdown_run::LocalMinuteFromNow(24 * 60))));
+        driver::Program run;
+        ASSERT_TRUE(run.Start(folder.AddProgram(program.exe)));
+        HWND window = run.WaitForWindow(program.caption);
+        EXPECT_NE(window, static_cast<HWND>(NULL)) << "no window";
+        EXPECT_FALSE(driver::FileIsThere(folder.File(L"uxtheme.dll.loaded"))) << "the planted DLL was loaded";
+        if (program.hasManifest) {
+            EXPECT_TRUE(HasSideBySideCommonControls(run.Id())) << "no comctl32.dll from WinSxS";
+            for (int id : {TIME_PICKER_ID, DATE_PICKER_ID})
+                EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, id))) << "no picker " << id;
+        }
+    }
 }

@@ -53,7 +53,13 @@ wine_env() {
     export WINELOADER=$WINE
     export WINEPREFIX=${WINEPREFIX_OVERRIDE:-$(build_dir_for "$arch")/wineprefix}
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # Overrides already set (a test's own) stay, after these.
+    local overrides="mscoree,mshtml=;winemenubuilder.exe=d"
+    case "${WINEDLLOVERRIDES:-}" in
+        "$overrides"*) ;;
+        "") export WINEDLLOVERRIDES=$overrides ;;
+        *) export WINEDLLOVERRIDES="$overrides;$WINEDLLOVERRIDES" ;;
+    esac
     # Libraries for Wine alone (the fake clock of some tests): preloaded into
     # this shell as well, libfaketime would share a 64-bit semaphore with
     # 32-bit Wine, which then waits on it for ever.
