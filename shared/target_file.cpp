@@ -84,7 +84,8 @@ HANDLE OpenExisting(const std::wstring& path, DWORD access, DWORD share, DWORD f
         if (*failure == LOAD_NO_TARGET || !OpenMayWorkLater(error, ntStatus)
             || GetTickCount() - start >= retryMs)
             return INVALID_HANDLE_VALUE;
-        SleepEx(LOAD_RETRY_INTERVAL_MS, TRUE);  // alertable: see the dialog layer's idle sleep
+        // Alertable: Wine times a plain Sleep against the wall clock.
+        SleepEx(LOAD_RETRY_INTERVAL_MS, TRUE);
     }
 }
 
