@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "number_text.h"
+#include "system_function.h"
 
 namespace {
 
@@ -50,10 +51,9 @@ bool ZoneRules(const TIME_ZONE_INFORMATION* zone, int year, TIME_ZONE_INFORMATIO
         *rules = *zone;
         return true;
     }
-    const FARPROC entry = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTimeZoneInformationForYear");
-    if (entry != NULL && year >= FIRST_RULES_YEAR && year <= LAST_RULES_YEAR) {
-        const GetTimeZoneInformationForYearProc forYear =
-            reinterpret_cast<GetTimeZoneInformationForYearProc>(reinterpret_cast<void (*)(void)>(entry));
+    const GetTimeZoneInformationForYearProc forYear = SystemFunction<GetTimeZoneInformationForYearProc>(
+        GetModuleHandleW(L"kernel32.dll"), "GetTimeZoneInformationForYear");
+    if (forYear != NULL && year >= FIRST_RULES_YEAR && year <= LAST_RULES_YEAR) {
         if (forYear(static_cast<USHORT>(year), NULL, rules))
             return true;
     }

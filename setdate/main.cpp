@@ -7,6 +7,7 @@
 #include "dialog_layer.h"
 #include "resource.h"
 #include "scoped_win.h"
+#include "system_function.h"
 
 HWND g_hDlg = NULL;
 
@@ -34,21 +35,20 @@ static_assert(BUTTON_STYLE == 0x50010000, "button style");
 // is missing. The FreeLibrary at the end unloads the library again, as
 // nothing else holds it; the pickers are still made because the manifest
 // redirects their class to COMCTL32 6, which CreateWindowExW loads anew.
-// Function pointers are cast through void(*)(void), the one cast that
-// names no function type.
 void RegisterCommonControls()
 {
     HMODULE library = LoadLibraryA("COMCTL32.DLL");
     if (library == NULL)
         return;
-    FARPROC entryEx = GetProcAddress(library, "InitCommonControlsEx");
-    if (entryEx != NULL) {
+    const InitCommonControlsExProc initEx =
+        SystemFunction<InitCommonControlsExProc>(library, "InitCommonControlsEx");
+    if (initEx != NULL) {
         INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), COMMON_CONTROL_CLASSES};
-        reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)(void)>(entryEx))(&classes);
+        initEx(&classes);
     } else {
-        FARPROC entry = GetProcAddress(library, "InitCommonControls");
-        if (entry != NULL)
-            reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void (*)(void)>(entry))();
+        const InitCommonControlsProc init = SystemFunction<InitCommonControlsProc>(library, "InitCommonControls");
+        if (init != NULL)
+            init();
     }
     FreeLibrary(library);
 }

@@ -4,6 +4,7 @@
 // imports before any entry runs; the test stays so that the refusal,
 // wherever it does run, says why.
 #include "nt_version.h"
+#include "system_function.h"
 
 extern "C" int WinMainCRTStartup(void);
 
@@ -18,10 +19,10 @@ typedef BOOL (WINAPI *SetDefaultDllDirectoriesProc)(DWORD);
 // folder. DLLs named by the manifest still come from WinSxS.
 void LimitDllSearchToSystem()
 {
-    FARPROC entry = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-    if (entry != NULL)
-        reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void (*)(void)>(entry))(
-            LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const SetDefaultDllDirectoriesProc setDefault = SystemFunction<SetDefaultDllDirectoriesProc>(
+        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefault != NULL)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     else
         SetDllDirectoryW(L"");
 }

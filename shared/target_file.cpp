@@ -2,6 +2,7 @@
 #include "target_file.h"
 
 #include "scoped_win.h"
+#include "system_function.h"
 
 namespace {
 
@@ -38,8 +39,7 @@ typedef LONG (NTAPI *RtlGetLastNtStatusProc)(void);
 // ntdll's RtlGetLastNtStatus, NULL where it is missing.
 RtlGetLastNtStatusProc LastNtStatusFunction()
 {
-    FARPROC entry = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus");
-    return reinterpret_cast<RtlGetLastNtStatusProc>(reinterpret_cast<void (*)(void)>(entry));
+    return SystemFunction<RtlGetLastNtStatusProc>(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus");
 }
 
 // An open that may work on a later try: the file is held by another
