@@ -46,7 +46,8 @@ void RegisterCommonControls()
         INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), COMMON_CONTROL_CLASSES};
         initEx(&classes);
     } else {
-        const InitCommonControlsProc init = SystemFunction<InitCommonControlsProc>(library, "InitCommonControls");
+        const InitCommonControlsProc init =
+            SystemFunction<InitCommonControlsProc>(library, "InitCommonControls");
         if (init != NULL)
             init();
     }
