@@ -41,23 +41,56 @@ int64_t MinutesSince1601(const SYSTEMTIME& moment)
     return static_cast<int64_t>(FileTimeTicks(fileTime) / TICKS_PER_MINUTE);
 }
 
-// The rules of `zone`; for NULL, the system zone's rules for `year`
-// (GetTimeZoneInformationForYear, looked up by name so that the program
-// still starts where kernel32 lacks it) or else its current rules. False
-// when the system gives none.
-bool ZoneRules(const TIME_ZONE_INFORMATION* zone, int year, TIME_ZONE_INFORMATION* rules)
+// The system zone's rules for `year` (GetTimeZoneInformationForYear,
+// looked up by name so that the program still starts where kernel32 lacks
+// it); false where the system has none.
+bool SystemRulesForYear(int year, TIME_ZONE_INFORMATION* rules)
 {
-    if (zone) {
-        *rules = *zone;
-        return true;
-    }
     const GetTimeZoneInformationForYearProc forYear = SystemFunction<GetTimeZoneInformationForYearProc>(
         GetModuleHandleW(L"kernel32.dll"), "GetTimeZoneInformationForYear");
-    if (forYear != NULL && year >= FIRST_RULES_YEAR && year <= LAST_RULES_YEAR) {
-        if (forYear(static_cast<USHORT>(year), NULL, rules))
-            return true;
+    return forYear != NULL && year >= FIRST_RULES_YEAR && year <= LAST_RULES_YEAR
+        && forYear(static_cast<USHORT>(year), NULL, rules);
+}
+
+// The rules a dynamic zone holds, with its changes.
+TIME_ZONE_INFORMATION ZoneInformation(const DYNAMIC_TIME_ZONE_INFORMATION& zone)
+{
+    TIME_ZONE_INFORMATION rules = {};
+    rules.Bias = zone.Bias;
+    rules.StandardDate = zone.StandardDate;
+    rules.StandardBias = zone.StandardBias;
+    rules.DaylightDate = zone.DaylightDate;
+    rules.DaylightBias = zone.DaylightBias;
+    return rules;
+}
+
+// The zone's standard offset alone, with no changes.
+TIME_ZONE_INFORMATION StandardTimeOnly(const DYNAMIC_TIME_ZONE_INFORMATION& zone)
+{
+    TIME_ZONE_INFORMATION rules = {};
+    rules.Bias = zone.Bias + zone.StandardBias;
+    return rules;
+}
+
+// The rules of `zone`; for NULL, of the system zone as
+// GetDynamicTimeZoneInformation gives it, by its rules for `year` where the
+// system has them. With "Adjust for daylight saving time automatically"
+// switched off the clock keeps standard time all year, while the zone's
+// rules by name still hold the changes: the standard offset alone then.
+// False when the system gives no zone.
+bool ZoneRules(const DYNAMIC_TIME_ZONE_INFORMATION* zone, int year, TIME_ZONE_INFORMATION* rules)
+{
+    DYNAMIC_TIME_ZONE_INFORMATION system;
+    if (zone == NULL) {
+        if (GetDynamicTimeZoneInformation(&system) == TIME_ZONE_ID_INVALID)
+            return false;
+        zone = &system;
     }
-    return GetTimeZoneInformation(rules) != TIME_ZONE_ID_INVALID;
+    if (zone->DynamicDaylightTimeDisabled)
+        *rules = StandardTimeOnly(*zone);
+    else if (zone != &system || !SystemRulesForYear(year, rules))
+        *rules = ZoneInformation(*zone);
+    return true;
 }
 
 // The wall clock at a UTC instant, counted in ticks as if it were UTC.
@@ -135,7 +168,7 @@ SYSTEMTIME TargetMoment(const CountdownTarget& target)
 
 // The target's instant in UTC ticks, by the rules of the target's year;
 // false when the target is no calendar moment or cannot be converted.
-bool TargetInstant(const CountdownTarget& target, const TIME_ZONE_INFORMATION* zone, ULONGLONG* utcTicks)
+bool TargetInstant(const CountdownTarget& target, const DYNAMIC_TIME_ZONE_INFORMATION* zone, ULONGLONG* utcTicks)
 {
     const SYSTEMTIME moment = TargetMoment(target);
     FILETIME wall;
@@ -146,7 +179,7 @@ bool TargetInstant(const CountdownTarget& target, const TIME_ZONE_INFORMATION* z
 
 // The local wall clock at `utcTicks` by the rules of its year; the UTC
 // reading itself where it cannot be converted.
-SYSTEMTIME LocalWallClock(ULONGLONG utcTicks, const TIME_ZONE_INFORMATION* zone)
+SYSTEMTIME LocalWallClock(ULONGLONG utcTicks, const DYNAMIC_TIME_ZONE_INFORMATION* zone)
 {
     const FILETIME fileTime = TicksFileTime(utcTicks);
     SYSTEMTIME utc = {};
@@ -217,7 +250,7 @@ int64_t MinutesBetween(const SYSTEMTIME& a, const SYSTEMTIME& b)
 // The countdown shows whole minutes to the minute before the target's
 // instant plus the seconds left in the current minute (1-60).
 RemainingTime SplitRemainingTime(const FILETIME& nowUtc, const CountdownTarget& target,
-                                 const TIME_ZONE_INFORMATION* zone)
+                                 const DYNAMIC_TIME_ZONE_INFORMATION* zone)
 {
     const RemainingTime REACHED = {0, 0, 0, 1, true};
     const ULONGLONG nowTicks = FileTimeTicks(nowUtc);

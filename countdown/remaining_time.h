@@ -34,17 +34,19 @@ struct RemainingTime {
 
 // Splits the time from `nowUtc` (one GetSystemTimeAsFileTime reading) to
 // the target's instant: the earliest instant at which the wall clock in
-// `zone` (NULL: the system's zone, by the rules of the target's year where
-// it has them) shows the target minute or a later one. So a target in an
-// hour the clock repeats is reached at its first occurrence, one in an hour
-// it skips at the change, and the days, hours and minutes are real time (a
-// day across a change has 23 or 25 hours). The target is reached when its
-// instant has come, lies in the current minute or is 0d 0h 0m 1s away.
-// Where the target has no instant (no calendar moment, or a conversion
-// fails) the wall clock counts, and a target on an earlier date or earlier
-// today is reached.
+// `zone` shows the target minute or a later one. `zone` is as
+// GetDynamicTimeZoneInformation gives it; NULL: the system's zone, by the
+// rules of the target's year where it has them; with its daylight-saving
+// switch off, standard time all year. So a target in an hour the clock
+// repeats is reached at its first occurrence, one in an hour it skips at
+// the change, and the days, hours and minutes are real time (a day across
+// a change has 23 or 25 hours). The target is reached when its instant has
+// come, lies in the current minute or is 0d 0h 0m 1s away. Where the
+// target has no instant (no calendar moment, or a conversion fails) the
+// wall clock counts, and a target on an earlier date or earlier today is
+// reached.
 RemainingTime SplitRemainingTime(const FILETIME& nowUtc, const CountdownTarget& target,
-                                 const TIME_ZONE_INFORMATION* zone);
+                                 const DYNAMIC_TIME_ZONE_INFORMATION* zone);
 
 // "Nd Nh Nm Ns " with a trailing blank.
 std::wstring RemainingTimeLabel(const RemainingTime& remaining);

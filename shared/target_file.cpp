@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr DWORD LOAD_RETRY_INTERVAL_MS = 50;
+constexpr DWORD RETRY_INTERVAL_MS = 50;
 constexpr LONG NT_STATUS_DELETE_PENDING = static_cast<LONG>(0xC0000056);
 constexpr DWORD MODULE_PATH_FIRST_SIZE = 128;  // most paths fit; longer ones grow it
 constexpr DWORD MAX_MODULE_PATH = 65536;
@@ -59,34 +59,44 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Opens an existing file, retrying for up to retryMs while the open may
-// work later. On failure *failure says why: LOAD_MISSING (no such file or
-// folder), LOAD_NO_TARGET (a folder of that name) or LOAD_UNREADABLE.
-HANDLE OpenExisting(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
-                    DWORD retryMs, LoadStatus* failure)
+// CreateFileW, tried again for up to retryMs while the open may work
+// later. On failure *error holds the last try's system error.
+HANDLE OpenRetrying(const std::wstring& path, DWORD access, DWORD share, DWORD creation, DWORD flags,
+                    DWORD retryMs, DWORD* error)
 {
     // Looked up first: nothing may run between a failed open and the read
     // of its status.
     const RtlGetLastNtStatusProc lastNtStatus = LastNtStatusFunction();
     const DWORD start = GetTickCount();
     for (;;) {
-        HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+        HANDLE file = CreateFileW(path.c_str(), access, share, nullptr, creation,
                                   FILE_ATTRIBUTE_NORMAL | flags, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
-        const DWORD error = GetLastError();
+        *error = GetLastError();
         const LONG ntStatus = lastNtStatus ? lastNtStatus() : 0;
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            *failure = LOAD_MISSING;
-            return INVALID_HANDLE_VALUE;
-        }
-        *failure = IsFolder(path) ? LOAD_NO_TARGET : LOAD_UNREADABLE;
-        if (*failure == LOAD_NO_TARGET || !OpenMayWorkLater(error, ntStatus)
-            || GetTickCount() - start >= retryMs)
+        if (!OpenMayWorkLater(*error, ntStatus) || GetTickCount() - start >= retryMs)
             return INVALID_HANDLE_VALUE;
         // Alertable: Wine times a plain Sleep against the wall clock.
-        SleepEx(LOAD_RETRY_INTERVAL_MS, TRUE);
+        SleepEx(RETRY_INTERVAL_MS, TRUE);
     }
+}
+
+// Opens an existing file, retrying for up to retryMs while the open may
+// work later. On failure *failure says why: LOAD_MISSING (no such file or
+// folder), LOAD_NO_TARGET (a folder of that name) or LOAD_UNREADABLE.
+HANDLE OpenExisting(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
+                    DWORD retryMs, LoadStatus* failure)
+{
+    DWORD error = 0;
+    HANDLE file = OpenRetrying(path, access, share, OPEN_EXISTING, flags, retryMs, &error);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            *failure = LOAD_MISSING;
+        else
+            *failure = IsFolder(path) ? LOAD_NO_TARGET : LOAD_UNREADABLE;
+    }
+    return file;
 }
 
 // The last whole record of an open file, at offset (n - 1) * 10.
@@ -236,12 +246,12 @@ void RemoveTargetFileHolding(const std::wstring& path, const TargetRecord& recor
     bool same = false, deleted = false;
     {
         const ScopedHandle name(OpenExisting(path, DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                             FILE_FLAG_OPEN_REPARSE_POINT, DEFAULT_LOAD_RETRY_MS,
+                                             FILE_FLAG_OPEN_REPARSE_POINT, DEFAULT_RETRY_MS,
                                              &failure));
         if (!name.IsValid())
             return;
         const ScopedHandle content(OpenExisting(path, GENERIC_READ, FILE_SHARE_DELETE, 0,
-                                                DEFAULT_LOAD_RETRY_MS, &failure));
+                                                DEFAULT_RETRY_MS, &failure));
         TargetRecord last;
         same = content.IsValid() && ReadLastRecord(content.Get(), &last) == LOAD_OK
             && SameRecord(last, record);
@@ -270,16 +280,16 @@ void RemoveTargetFile(const std::wstring& path)
 // When the length cannot be read nothing is written (no guessed offset).
 // The record is flushed to the disk before the file is closed, so a save
 // reported as done has reached it.
-StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record)
+StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record, DWORD retryMs)
 {
     ScopedQuietErrors quiet;
     StoreOutcome outcome = {false, false, 0};
-    const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD openError = 0;
+    const ScopedHandle file(OpenRetrying(path, GENERIC_WRITE, 0, OPEN_ALWAYS, 0, retryMs, &openError));
     if (!file.IsValid()) {
         outcome.failed = true;
         outcome.openFailed = true;
-        outcome.systemError = GetLastError();
+        outcome.systemError = openError;
         return outcome;
     }
 

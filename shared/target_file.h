@@ -50,7 +50,9 @@ enum LoadStatus {
     LOAD_NO_TARGET    // a folder, no whole record, or the last one is no valid moment
 };
 
-constexpr DWORD DEFAULT_LOAD_RETRY_MS = 2000;
+// How long an open that waiting may cure is tried again: the file held by
+// another program, or its delete pending until the last handle closes.
+constexpr DWORD DEFAULT_RETRY_MS = 2000;
 
 // Load: reads only the last whole record, at offset (n - 1) * 10. When the
 // file is held by another program or its delete is pending, retries for up
@@ -58,7 +60,7 @@ constexpr DWORD DEFAULT_LOAD_RETRY_MS = 2000;
 // The record is judged as the countdown reads it (LowByteFields) and comes
 // back as stored.
 LoadStatus LoadTargetRecord(const std::wstring& path, TargetRecord* record,
-                            DWORD retryMs = DEFAULT_LOAD_RETRY_MS);
+                            DWORD retryMs = DEFAULT_RETRY_MS);
 
 // Remove: attributes reset to FILE_ATTRIBUTE_ARCHIVE, then delete.
 // Failures are ignored (and leave no system error box).
@@ -78,4 +80,8 @@ struct StoreOutcome {
 
 // Opens (GENERIC_WRITE, share 0, OPEN_ALWAYS), counts the whole records,
 // writes the record after them at n * 10, flushes it to the disk, closes.
-StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record);
+// The open is tried again for up to retryMs while waiting may cure it, as
+// the load's is: after a delete the name stays taken until another
+// program that held the old file lets it go.
+StoreOutcome WriteTargetRecord(const std::wstring& path, const TargetRecord& record,
+                               DWORD retryMs = DEFAULT_RETRY_MS);

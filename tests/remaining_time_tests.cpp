@@ -41,9 +41,9 @@ FILETIME UtcAt(const SYSTEMTIME& wall, int utcOffset)
     return {ticks.LowPart, ticks.HighPart};
 }
 
-TIME_ZONE_INFORMATION Zone(LONG bias, LONG daylightBias, SYSTEMTIME standardDate, SYSTEMTIME daylightDate)
+DYNAMIC_TIME_ZONE_INFORMATION Zone(LONG bias, LONG daylightBias, SYSTEMTIME standardDate, SYSTEMTIME daylightDate)
 {
-    TIME_ZONE_INFORMATION zone = {};
+    DYNAMIC_TIME_ZONE_INFORMATION zone = {};
     zone.Bias = bias;
     zone.StandardDate = standardDate;
     zone.DaylightDate = daylightDate;
@@ -56,11 +56,17 @@ TIME_ZONE_INFORMATION Zone(LONG bias, LONG daylightBias, SYSTEMTIME standardDate
 // UTC+10, summer time (+11) from the first Sunday of October 02:00 to the
 // first Sunday of April 03:00; Lord Howe Island: UTC+10:30, summer time
 // (+11) from the first Sunday of October 02:00 (to 02:30) to the first
-// Sunday of April 02:00 (to 01:30).
-const TIME_ZONE_INFORMATION NO_DST = {};
-const TIME_ZONE_INFORMATION MADRID = Zone(-60, -60, {0, 10, 0, 5, 3, 0, 0, 0}, {0, 3, 0, 5, 2, 0, 0, 0});
-const TIME_ZONE_INFORMATION SYDNEY = Zone(-600, -60, {0, 4, 0, 1, 3, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
-const TIME_ZONE_INFORMATION LORD_HOWE = Zone(-630, -30, {0, 4, 0, 1, 2, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
+// Sunday of April 02:00 (to 01:30). Madrid with automatic daylight saving
+// switched off keeps UTC+1.
+const DYNAMIC_TIME_ZONE_INFORMATION NO_DST = {};
+const DYNAMIC_TIME_ZONE_INFORMATION MADRID = Zone(-60, -60, {0, 10, 0, 5, 3, 0, 0, 0}, {0, 3, 0, 5, 2, 0, 0, 0});
+const DYNAMIC_TIME_ZONE_INFORMATION MADRID_SWITCHED_OFF = [] {
+    DYNAMIC_TIME_ZONE_INFORMATION zone = MADRID;
+    zone.DynamicDaylightTimeDisabled = TRUE;
+    return zone;
+}();
+const DYNAMIC_TIME_ZONE_INFORMATION SYDNEY = Zone(-600, -60, {0, 4, 0, 1, 3, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
+const DYNAMIC_TIME_ZONE_INFORMATION LORD_HOWE = Zone(-630, -30, {0, 4, 0, 1, 2, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
 
 } // namespace
 
@@ -95,7 +101,7 @@ TEST(SplitRemainingTime, LabelsAndCompletion)
         SYSTEMTIME now;
         CountdownTarget target;
         const wchar_t* label;
-        const TIME_ZONE_INFORMATION* zone = &NO_DST;
+        const DYNAMIC_TIME_ZONE_INFORMATION* zone = &NO_DST;
         int utcOffset = 0;
     } cases[] = {
         {Moment(2026, 12, 8, 9, 30, 0), Target(2026, 12, 8, 10, 0), L"0d 0h 29m 60s "},
@@ -131,6 +137,9 @@ TEST(SplitRemainingTime, LabelsAndCompletion)
         {Moment(2027, 3, 28, 1, 59, 59), Target(2027, 3, 28, 3, 0), REACHED, &MADRID, CET},
         {Moment(2027, 10, 30, 12, 0, 0), Target(2027, 10, 31, 12, 0), L"1d 0h 59m 60s ", &MADRID, CEST},
         {Moment(2027, 10, 31, 1, 59, 0), Target(2027, 10, 31, 3, 0), L"0d 2h 0m 60s ", &MADRID, CEST},
+        // Switched off, July keeps standard time: an hour and a second left
+        // at the moment summer time would reach the target.
+        {Moment(2027, 7, 15, 20, 29, 59), Target(2027, 7, 15, 21, 30), L"0d 1h 0m 1s ", &MADRID_SWITCHED_OFF, CET},
         // In each zone: the repeated hour's first pass and second pass (a
         // target in it reached at its first occurrence), and a target in
         // the skipped hour, reached at the change, from before it and at it.

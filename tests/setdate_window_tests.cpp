@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver.h"
@@ -175,15 +176,19 @@ TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsStylesAndPlaces)
 // Each row: what stands at the target's place when "Guardar" is clicked.
 // An old file, read-only and hidden too, is replaced by the one record,
 // its attributes cleared. A folder there, or the file held open by the
-// other program (share mode 0: the delete and the open fail), gives error
-// 52 and stays as it was; once it is gone the next save works. The window
-// stays open throughout, and "Salir" leaves the file as saved.
+// other program (share mode 0: the delete fails, the open too after its
+// retries), gives error 52 and stays as it was; once it is gone the next save works. An old file
+// held by a program that shares its delete (an indexer, a scanner) is only
+// marked for deletion until that program lets go, 400 ms after the save
+// reached it: the save waits for the name. The window stays open
+// throughout, and "Salir" leaves the file as saved.
 TEST(SetdateWindow, SaveReplacesTheOldTargetOrReportsError52)
 {
-    enum Place { NOTHING, OLD_READ_ONLY_HIDDEN, FOLDER, HELD };
+    enum Place { NOTHING, OLD_READ_ONLY_HIDDEN, FOLDER, HELD, HELD_SHARING_DELETE };
     const struct { const char* name; Place place; } rows[] = {
         {"nothing", NOTHING}, {"old file, read-only and hidden", OLD_READ_ONLY_HIDDEN},
-        {"a folder", FOLDER}, {"old file held open", HELD}};
+        {"a folder", FOLDER}, {"old file held open", HELD},
+        {"old file, hidden, held sharing its delete", HELD_SHARING_DELETE}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         SetdateRun run;
@@ -192,11 +197,22 @@ TEST(SetdateWindow, SaveReplacesTheOldTargetOrReportsError52)
         ASSERT_TRUE(row.place == NOTHING || row.place == FOLDER || WriteFileBytes(run.target_, old));
         ASSERT_TRUE(row.place != OLD_READ_ONLY_HIDDEN
                     || SetFileAttributesW(run.target_.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        ASSERT_TRUE(row.place != HELD_SHARING_DELETE || SetFileAttributesW(run.target_.c_str(), FILE_ATTRIBUTE_HIDDEN));
         run.Start();
         run.SetPickers(DECEMBER_8_2030_2130);
         std::optional<HeldFile> held;
         if (row.place == HELD)
             held.emplace(run.target_);
+        std::thread letGo;
+        if (row.place == HELD_SHARING_DELETE) {
+            held.emplace(run.target_, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+            // The attributes reset shows the save at the delete.
+            letGo = std::thread([&] {
+                WaitUntil([&] { return GetFileAttributesW(run.target_.c_str()) == FILE_ATTRIBUTE_ARCHIVE; });
+                Sleep(400);
+                held->Release();
+            });
+        }
 
         if (row.place == FOLDER || row.place == HELD) {
             EXPECT_EQ(run.Save(ERROR_TITLE), ERROR_52_TEXT);
@@ -210,6 +226,8 @@ TEST(SetdateWindow, SaveReplacesTheOldTargetOrReportsError52)
             run.ExpectStillOpen();
         }
         EXPECT_EQ(run.Save(MESSAGE_TITLE), SAVED_TEXT);
+        if (letGo.joinable())
+            letGo.join();
         EXPECT_EQ(Hex(run.TargetBytes()), Hex(DECEMBER_8_2030_2130_BYTES));
         const DWORD attributes = GetFileAttributesW(run.target_.c_str());
         EXPECT_EQ(0u, attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << std::hex << attributes;

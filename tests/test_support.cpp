@@ -73,8 +73,8 @@ std::string Narrow(const std::wstring& text)
     return out;
 }
 
-HeldFile::HeldFile(const std::wstring& path)
-    : m_file(CreateFileW(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL))
+HeldFile::HeldFile(const std::wstring& path, DWORD share)
+    : m_file(CreateFileW(path.c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL))
 {
 }
 

@@ -50,11 +50,12 @@ std::string Hex(const Bytes& bytes, size_t from = 0);
 // ASCII as it is, other characters as <U+XXXX>.
 std::string Narrow(const std::wstring& text);
 
-// A file opened with share mode 0, as the other program holds it while it
-// reads or writes; closed on destruction or by Release().
+// A file opened for reading with share mode 0, as the other program holds
+// it while it reads or writes, or with the share mode given (an indexer or a
+// scanner shares everything); closed on destruction or by Release().
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path);
+    explicit HeldFile(const std::wstring& path, DWORD share = 0);
     ~HeldFile() { Release(); }
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
