@@ -177,10 +177,10 @@ TEST(SetdateWindow, ControlsInTabOrderWithTheirClassesTextsStylesAndPlaces)
 // An old file, read-only and hidden too, is replaced by the one record,
 // its attributes cleared. A folder there, or the file held open by the
 // other program (share mode 0: the delete fails, the open too after its
-// retries), gives error 52 and stays as it was; once it is gone the next save works. An old file
-// held by a program that shares its delete (an indexer, a scanner) is only
-// marked for deletion until that program lets go, 400 ms after the save
-// reached it: the save waits for the name. The window stays open
+// retries), gives error 52 and stays as it was; once it is gone the next
+// save works. An old file held by a program that shares its delete (an
+// indexer, a scanner) is only marked for deletion until that program lets
+// go, 400 ms after the save reached it: the save waits for the name. The window stays open
 // throughout, and "Salir" leaves the file as saved.
 TEST(SetdateWindow, SaveReplacesTheOldTargetOrReportsError52)
 {
